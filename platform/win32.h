@@ -1,0 +1,18 @@
+// The one header through which the program reaches the Windows API.
+//
+// On Windows it is the real thing. Everywhere else it is the project's portable
+// implementation of exactly the subset the program calls, with the same names,
+// types and result codes, so the program's code compiles unchanged on both.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <mmsystem.h>
+#else
+#include "platform/portable/win32_types.h"
+#include "platform/portable/kernel.h"
+#include "platform/portable/user.h"
+#endif

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# lumiscene-render: argument checking, the frame schedule and reproducible output.
+set -u
+render="$1"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# make_ppm FILE WIDTH HEIGHT BYTE: a flat picture of one grey level.
+make_ppm() {
+  printf 'P6\n%d %d\n255\n' "$2" "$3" > "$1"
+  head -c $(($2 * $3 * 3)) /dev/zero | tr '\0' "\\$(printf '%03o' "$4")" >> "$1"
+}
+
+# expect_status CODE ARGS...: runs the tool and checks its exit status and that
+# a failure says why in exactly one line.
+expect_status() {
+  local want=$1; shift
+  "$render" "$@" > "$work/out.txt" 2> "$work/err.txt"
+  local got=$?
+  if [ "$got" != "$want" ]; then
+    fail "exit $got, wanted $want: $*"; cat "$work/err.txt"
+  elif [ "$want" != 0 ] && [ "$(wc -l < "$work/err.txt")" != 1 ]; then
+    fail "wanted one line on stderr: $*"; cat "$work/err.txt"
+  fi
+}
+
+make_ppm "$work/p1.ppm" 640 480 200
+make_ppm "$work/p2.ppm" 300 200 40
+make_ppm "$work/small.ppm" 320 240 10
+printf 'P6\n640 480\n255\n' > "$work/truncated.ppm"
+head -c 1000 /dev/zero > "$work/garbage.jpg"
+printf '\xff\xd8\xff\xdb\x00' > "$work/broken.jpg"
+ok=(--picture1 "$work/p1.ppm" --picture2 "$work/p2.ppm" --out "$work/out")
+
+expect_status 2
+expect_status 2 --picture1 "$work/p1.ppm" --picture2 "$work/p2.ppm" --out "$work/out"
+expect_status 2 "${ok[@]}" --at 15
+expect_status 2 "${ok[@]}" --at 0
+expect_status 2 "${ok[@]}" --at 10 --depth 8
+expect_status 2 "${ok[@]}" --at 10 --events 5:jump
+expect_status 2 "${ok[@]}" --at 10 --bogus 1
+expect_status 2 --picture1 "$work/small.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
+grep -q 'small.ppm' "$work/err.txt" || fail "a wrongly sized picture1 is named in the message"
+expect_status 2 --picture1 "$work/missing.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
+expect_status 2 --picture1 "$work/truncated.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
+expect_status 2 --picture1 "$work/p1.ppm" --picture2 "$work/garbage.jpg" --out "$work/out" --at 10
+expect_status 2 --picture1 "$work/broken.jpg" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
+
+# While inactive a frame sleeps 100 ms, so after a deactivation at 0 only
+# multiples of 100 are frame times.
+expect_status 2 "${ok[@]}" --at 150 --events 0:deactivate
+expect_status 0 "${ok[@]}" --at 200 --events 0:deactivate
+[ -f "$work/out/frame-200.ppm" ] || fail "frame-200.ppm written while inactive"
+
+expect_status 0 "${ok[@]}" --at 30,10,20 --dump-pictures --depth 16 --events 0:pointer:5:0,15:key
+for name in frame-10 frame-20 frame-30 picture1 picture2; do
+  size=$(stat -c %s "$work/out/$name.ppm" 2>/dev/null || echo 0)
+  [ "$size" = $((15 + 640 * 480 * 3)) ] || fail "$name.ppm has $size bytes"
+done
+mv "$work/out" "$work/first"
+expect_status 0 "${ok[@]}" --at 30,10,20 --dump-pictures --depth 16 --events 0:pointer:5:0,15:key
+for name in frame-10 frame-20 frame-30; do
+  cmp -s "$work/first/$name.ppm" "$work/out/$name.ppm" || fail "$name.ppm differs between two identical runs"
+done
+
+if [ "$failures" != 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "render_cli: all checks passed"
