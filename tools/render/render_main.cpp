@@ -13,7 +13,6 @@
 #include "app/app_flags.h"
 #include "app/clock.h"
 #include "display/display_depth.h"
-#include "jpeg/decoded_picture.h"
 #include "pictures/embedded_pictures.h"
 #include "platform/portable/headless/headless.h"
 #include "scene/frame_driver.h"
@@ -27,7 +26,6 @@ namespace {
 constexpr const char* usage =
     "usage: lumiscene-render --picture1 P1 --picture2 P2 --out DIR --at T1,T2,... "
     "[--depth 16|24|32] [--events SCRIPT] [--dump-pictures]";
-constexpr uint32_t pictureColour = 0x00404020;
 constexpr int32_t frameWidth = 640;
 constexpr int32_t frameHeight = 480;
 
@@ -42,27 +40,25 @@ int fileError(const std::string& path, const std::string& reason) {
 }
 
 // Reads a binary PPM, or a JPEG (recognised by its start-of-image marker)
-// through the program's own decoder.
-bool loadPicture(const std::string& path, Image& image, std::string& error) {
+// through the program's own decoder, as the program decodes its pictures.
+bool loadPicture(const std::string& path, std::unique_ptr<Image>& image, std::string& error) {
   std::vector<uint8_t> bytes;
   if (!readFileBytes(path, bytes)) {
     error = "cannot read the file";
     return false;
   }
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
-    DecodedPicture decoded;
-    if (bytes.size() > INT32_MAX || !decoded.decode(bytes.data(), static_cast<int32_t>(bytes.size()))) {
+    if (bytes.size() > INT32_MAX || !decodePicture(image, bytes.data(), static_cast<int32_t>(bytes.size()))) {
       error = "the JPEG data does not decode";
       return false;
     }
-    image.create(decoded.width, decoded.height, 0);
-    image.loadPixels(decoded.pixels);
     return true;
   }
   PpmPicture ppm;
   if (!parsePpm(bytes, ppm, error)) return false;
-  image.create(ppm.width, ppm.height, 0);
-  image.loadPixels(ppm.pixels.data());
+  image = std::make_unique<Image>();
+  image->create(ppm.width, ppm.height, 0);
+  image->loadPixels(ppm.pixels.data());
   return true;
 }
 
@@ -121,19 +117,16 @@ int render(const RenderOptions& options) {
   std::string error;
   if (!checkSchedule(options, error)) return usageError(error);
 
-  auto first = std::make_unique<Image>();
-  if (!loadPicture(options.picture1Path, *first, error)) return fileError(options.picture1Path, error);
+  std::unique_ptr<Image> first;
+  if (!loadPicture(options.picture1Path, first, error)) return fileError(options.picture1Path, error);
   if (first->width != frameWidth || first->height != frameHeight) {
     return fileError(options.picture1Path, "picture1 must be 640 x 480, not " + std::to_string(first->width) +
                                                " x " + std::to_string(first->height));
   }
-  Image second;
+  std::unique_ptr<Image> second;
   if (!loadPicture(options.picture2Path, second, error)) return fileError(options.picture2Path, error);
-  auto canvas = std::make_unique<Image>();
-  canvas->create(first->width, first->height, pictureColour);
-  canvas->placeCentred(second);
+  picture2 = makeCanvas(first->width, first->height, *second);
   picture1 = std::move(first);
-  picture2 = std::move(canvas);
 
   std::error_code ignored;
   std::filesystem::create_directories(options.outDir, ignored);
@@ -141,7 +134,7 @@ int render(const RenderOptions& options) {
   if (options.dumpPictures) {
     for (const auto& [name, image] : {std::pair{"picture1.ppm", picture1.get()}, {"picture2.ppm", picture2.get()}}) {
       const std::string path = framePath(options, name);
-      if (!writePpm(path, image->width, image->height, image->pixels)) return fileError(path, "cannot write");
+      if (!writePpm(path, image->width, image->height, image->pixels.get())) return fileError(path, "cannot write");
     }
   }
 
@@ -166,7 +159,7 @@ int render(const RenderOptions& options) {
       if (now == wanted) {
         const std::string path = framePath(options, ("frame-" + std::to_string(wanted) + ".ppm").c_str());
         const Image& frame = *driver.frameImage;
-        if (!writePpm(path, frame.width, frame.height, frame.pixels)) return fileError(path, "cannot write");
+        if (!writePpm(path, frame.width, frame.height, frame.pixels.get())) return fileError(path, "cannot write");
       }
       applyEventsUpTo(now);
     } while (now < wanted);

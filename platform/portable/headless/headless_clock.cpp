@@ -41,10 +41,12 @@ namespace backend {
 int64_t counterFrequency() { return state.counterFrequency; }
 
 int64_t counterNow() {
-  // Whole ticks elapsed on the virtual clock; 128-bit so that any frequency is exact.
-  const auto ticks = static_cast<unsigned __int128>(state.clockMicroseconds) *
-                     static_cast<unsigned __int128>(state.counterFrequency > 0 ? state.counterFrequency : 0);
-  return static_cast<int64_t>(ticks / 1'000'000u);
+  // Whole ticks elapsed on the virtual clock, split at whole seconds so that the
+  // product cannot overflow for any realistic frequency.
+  const int64_t frequency = state.counterFrequency > 0 ? state.counterFrequency : 0;
+  const auto seconds = static_cast<int64_t>(state.clockMicroseconds / 1'000'000u);
+  const auto rest = static_cast<int64_t>(state.clockMicroseconds % 1'000'000u);
+  return seconds * frequency + rest * frequency / 1'000'000;
 }
 
 uint32_t millisecondsSinceStart() { return static_cast<uint32_t>(state.clockMicroseconds / 1000u); }
