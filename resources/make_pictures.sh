@@ -2,7 +2,7 @@
 # Makes Lumiscene's two pictures and its icon from a scene described here, so
 # they can be rebuilt exactly: a 640 x 480 lakeside panorama at dusk (picture 1,
 # baseline JPEG 4:2:0) and a 400 x 300 night sky over a hill (picture 2,
-# progressive JPEG), plus the program icon. Needs ImageMagick and cjpeg.
+# progressive JPEG), plus the program icon (Windows icon, and a PNG for Linux desktops). Needs ImageMagick and cjpeg.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -64,4 +64,5 @@ cjpeg -quality 90 -progressive -optimize -outfile picture2.jpg "$work/picture2.p
 # The icon: the sun over the ridges, cut from picture 1, in the two sizes Windows asks for.
 "$im" "$work/picture1.ppm" -crop 240x240+300+110 +repage \
   \( -clone 0 -resize 32x32 \) \( -clone 0 -resize 16x16 \) -delete 0 lumiscene.ico
-echo "made picture1.jpg, picture2.jpg and lumiscene.ico"
+"$im" "$work/picture1.ppm" -crop 240x240+300+110 +repage -resize 64x64 -strip lumiscene.png
+echo "made picture1.jpg, picture2.jpg, lumiscene.ico and lumiscene.png"
