@@ -16,3 +16,34 @@ function(lumiscene_executable name)
       VERBATIM)
   endif()
 endfunction()
+
+# The scrambling constants live in one place, the program's own header; the
+# build reads them from there to prepare the stored pictures.
+file(STRINGS ${PROJECT_SOURCE_DIR}/pictures/scramble_key.h scramble_lines REGEX "scramble(Seed|Width) = ")
+string(REGEX MATCH "scrambleSeed = (0x[0-9A-Fa-f]+)" _ "${scramble_lines}")
+set(LUMISCENE_SCRAMBLE_SEED ${CMAKE_MATCH_1})
+string(REGEX MATCH "scrambleWidth = ([0-9]+)" _ "${scramble_lines}")
+set(LUMISCENE_SCRAMBLE_WIDTH ${CMAKE_MATCH_1})
+
+# lumiscene_embed_pictures(<target>): builds the two pictures, scrambled at
+# build time by lumiscene-scramble, into the target as JPGDATA 112 and 115.
+function(lumiscene_embed_pictures target)
+  foreach(picture IN ITEMS "112;picture2" "115;picture1")
+    list(GET picture 0 id)
+    list(GET picture 1 name)
+    set(plain ${PROJECT_SOURCE_DIR}/resources/${name}.jpg)
+    set(stored ${CMAKE_BINARY_DIR}/resources/${name}.stored)
+    if(NOT TARGET lumiscene_stored_${name})
+      add_custom_command(
+        OUTPUT ${stored}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/resources
+        COMMAND lumiscene-scramble ${LUMISCENE_SCRAMBLE_SEED} ${LUMISCENE_SCRAMBLE_WIDTH} ${plain} ${stored}
+        DEPENDS lumiscene-scramble ${plain}
+        COMMENT "Scrambling ${name}.jpg"
+        VERBATIM)
+      add_custom_target(lumiscene_stored_${name} DEPENDS ${stored})
+    endif()
+    lumiscene_embed_resource(${target} TYPE JPGDATA NAME ${id} FILE ${stored})
+    add_dependencies(${target} lumiscene_stored_${name})
+  endforeach()
+endfunction()

@@ -2,15 +2,16 @@
 
 #include "pictures/scramble_key.h"
 #include "platform/win32.h"
+#include "resources/resource_ids.h"
 #include "scene/image.h"
 
 namespace lumiscene {
 
 namespace {
 
-constexpr int inset = 112;
-constexpr int panorama = 115;
-constexpr const char* pictureType = "JPGDATA";
+constexpr int inset = IDR_INSET_PICTURE;
+constexpr int panorama = IDR_PANORAMA_PICTURE;
+constexpr const char* pictureType = LUMISCENE_PICTURE_TYPE;
 
 }  // namespace
 

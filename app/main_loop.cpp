@@ -1,0 +1,93 @@
+#include "app/main_loop.h"
+
+#include "app/main_window.h"
+#include "display/display_setup.h"
+#include "display/labels.h"
+#include "display/pixel_format.h"
+#include "scene/frame_driver.h"
+
+namespace lumiscene {
+
+namespace {
+
+// Labels sit 12 pixels in from the bottom corners of the frame.
+constexpr int labelMargin = 12;
+
+}  // namespace
+
+HRESULT presentFrame() {
+  frameDriver.preparePictures();
+  if (!frameDriver.advanceFrame()) return S_OK;
+  HRESULT result = transferFrame(frameDriver.frameImage);
+  if (result != S_OK) return result;
+  if (readoutOn) {
+    result = drawReadout();
+    if (result != S_OK) return result;
+  }
+  if (!displayDevice || !siteLabel || !productLabelSurface) return E_POINTER;
+  result = displayDevice->clearBack(0);
+  if (result != S_OK) return result;
+  result = displayDevice->drawToBack(0, 0, frameSurface.get(), nullptr);
+  if (result != S_OK) return result;
+  const int bottom = frameHeight - labelMargin;
+  result = displayDevice->drawToBack(labelMargin, bottom - siteLabel->height(), siteLabel.get(), nullptr);
+  if (result != S_OK) return result;
+  result = displayDevice->drawToBack(frameWidth - labelMargin - productLabelSurface->width(),
+                                     bottom - productLabelSurface->height(), productLabelSurface.get(), nullptr);
+  if (result != S_OK) return result;
+  return displayDevice->present();
+}
+
+HRESULT restoreSurfaces() {
+  if (!displayDevice || displayDevice->directDraw == nullptr) return E_POINTER;
+  HRESULT result = displayDevice->directDraw->RestoreAllSurfaces();
+  if (FAILED(result)) return result;
+  result = transferFrame(frameDriver.frameImage);
+  if (FAILED(result)) return result;
+  result = drawLabels();
+  return FAILED(result) ? result : S_OK;
+}
+
+HRESULT displayNextFrame(HWND window) {
+  // A display that is gone is a failure of this step, never a crash.
+  if (!displayDevice || displayDevice->directDraw == nullptr) return E_POINTER;
+  const HRESULT cooperation = displayDevice->directDraw->TestCooperativeLevel();
+  if (FAILED(cooperation)) {
+    if (cooperation == DDERR_NOEXCLUSIVEMODE || cooperation == DDERR_EXCLUSIVEMODEALREADYSET) {
+      // Another program holds the display: keep polling until it lets go.
+      Sleep(10);
+      return S_OK;
+    }
+    if (cooperation == DDERR_WRONGMODE) return InitDirectDraw(window, windowed);
+    return cooperation;
+  }
+  const HRESULT result = presentFrame();
+  if (SUCCEEDED(result)) return S_OK;
+  if (result == DDERR_SURFACELOST) {
+    restoreSurfaces();
+    return S_OK;
+  }
+  return result;
+}
+
+int runMessageLoop(HWND window, HACCEL accelerators) {
+  MSG message;
+  while (true) {
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (GetMessageA(&message, nullptr, 0, 0) == 0) return static_cast<int>(message.wParam);
+      if (TranslateAcceleratorA(window, accelerators, &message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    } else if (windowVisible) {
+      if (FAILED(displayNextFrame(window))) {
+        releaseDisplayDevice();
+        showErrorMessage(window, "Displaying the next frame failed. The program will now exit. ");
+        return 0;
+      }
+    } else {
+      WaitMessage();
+    }
+  }
+}
+
+}  // namespace lumiscene

@@ -1,0 +1,18 @@
+// The message loop and the road of every frame: messages first; when none
+// waits and the window is visible, compute, convert, compose and present the
+// next frame.
+#pragma once
+
+#include "platform/win32.h"
+
+namespace lumiscene {
+
+// Runs until the quit message (returning its parameter) or a fatal display failure (returning 0).
+int runMessageLoop(HWND window, HACCEL accelerators);
+// The idle step: checks that the program still owns the display, then presents.
+HRESULT displayNextFrame(HWND window);
+HRESULT presentFrame();
+// After surface loss: everything restored, the frame and labels drawn again.
+HRESULT restoreSurfaces();
+
+}  // namespace lumiscene

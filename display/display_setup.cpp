@@ -1,0 +1,74 @@
+#include "display/display_setup.h"
+
+#include "display/labels.h"
+#include "display/pixel_format.h"
+#include "resources/resource_ids.h"
+#include "scene/frame_driver.h"
+
+namespace lumiscene {
+
+bool windowed = !startFullScreen;
+std::unique_ptr<DisplayDevice> displayDevice;
+std::unique_ptr<Surface> frameSurface;
+std::unique_ptr<Surface> siteLabel;
+std::unique_ptr<Surface> productLabelSurface;
+
+namespace {
+
+constexpr POINT fullScreenCursor{580, 460};
+
+}  // namespace
+
+void showErrorMessage(HWND owner, const char* text) { MessageBoxA(owner, text, "Lumiscene", MB_ICONERROR); }
+
+void releaseDisplayDevice() { displayDevice.reset(); }
+
+void releaseDisplay() {
+  productLabelSurface.reset();
+  siteLabel.reset();
+  frameSurface.reset();
+  releaseDisplayDevice();
+}
+
+HRESULT InitDirectDraw(HWND window, bool& windowedFlag) {
+  if (windowedFlag) {
+    releaseDisplay();
+    displayDevice = std::make_unique<DisplayDevice>();
+    const HRESULT result = displayDevice->setUpWindowed(window, frameWidth, frameHeight);
+    if (FAILED(result)) return result;
+    SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) | WS_SYSMENU);
+    SetMenu(window, LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU)));
+    int32_t desktopDepth = 0;
+    if (SUCCEEDED(readSurfaceDepth(displayDevice->primary, desktopDepth)) && desktopDepth <= 8) {
+      windowedFlag = false;
+    }
+  }
+  if (!windowedFlag) {
+    releaseDisplay();
+    displayDevice = std::make_unique<DisplayDevice>();
+    const HRESULT result = displayDevice->setUpFullScreen(window, frameWidth, frameHeight, fullScreenDepth);
+    if (FAILED(result)) {
+      // Names the mode that was really asked for.
+      showErrorMessage(window, "This display card does not support 640x480x32 ");
+      return result;
+    }
+    SetMenu(window, nullptr);
+    SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) & ~static_cast<LONG>(WS_SYSMENU));
+    SetCursorPos(fullScreenCursor.x, fullScreenCursor.y);
+  }
+  // The next frame must not pan by whatever the pointer did before the set-up.
+  POINT cursor{0, 0};
+  if (GetCursorPos(&cursor)) {
+    frameDriver.lastCursor.x = cursor.x;
+    frameDriver.lastCursor.y = cursor.y;
+  }
+  HRESULT result = createFrameSurface();
+  if (FAILED(result)) return result;
+  setUpPixelFormat();
+  result = createLabels();
+  if (FAILED(result)) return result;
+  result = drawLabels();
+  return FAILED(result) ? result : S_OK;
+}
+
+}  // namespace lumiscene

@@ -1,0 +1,209 @@
+#include "display/pixel_format.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "display/display_depth.h"
+#include "display/display_setup.h"
+#include "scene/image.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace lumiscene {
+
+PixelFormat pixelFormat;
+
+namespace {
+
+constexpr int32_t maxColumns = 640;
+constexpr int32_t maxRows = 480;
+
+int32_t lowestSetBit(uint32_t mask) {
+  for (int32_t bit = 0; bit < 32; ++bit)
+    if (mask & (1u << bit)) return bit;
+  return 0;
+}
+
+int32_t highestSetBit(uint32_t mask) {
+  for (int32_t bit = 31; bit >= 0; --bit)
+    if (mask & (1u << bit)) return bit;
+  return 0;
+}
+
+PixelFormat::Channel channelFor(uint32_t mask) {
+  const int32_t low = std::clamp(lowestSetBit(mask), 0, 31);
+  const int32_t high = std::min(std::max(highestSetBit(mask), low), 31);
+  PixelFormat::Channel channel;
+  channel.bits = std::clamp(high - low + 1, 1, 8);
+  channel.shiftLeft = low;
+  channel.shiftRight = 8 - channel.bits;
+  return channel;
+}
+
+// 0x00RRGGBB to RGB 5-6-5, eight pixels a step where SSE2 is there.
+void convertRow565(const uint32_t* source, uint16_t* destination, int32_t count) {
+  int32_t x = 0;
+#if defined(__SSE2__)
+  const __m128i redMask = _mm_set1_epi32(0xF800), greenMask = _mm_set1_epi32(0x07E0),
+                blueMask = _mm_set1_epi32(0x001F);
+  for (; x + 8 <= count; x += 8) {
+    __m128i packed[2];
+    for (int half = 0; half < 2; ++half) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x + 4 * half));
+      __m128i v = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(p, 8), redMask),
+                               _mm_and_si128(_mm_srli_epi32(p, 5), greenMask));
+      v = _mm_or_si128(v, _mm_and_si128(_mm_srli_epi32(p, 3), blueMask));
+      // Sign-extend the 16-bit value so the signed pack below keeps it exactly.
+      packed[half] = _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + x), _mm_packs_epi32(packed[0], packed[1]));
+  }
+#endif
+  for (; x < count; ++x) {
+    const uint32_t p = source[x];
+    destination[x] = static_cast<uint16_t>(((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F));
+  }
+}
+
+void convertRow24(const uint32_t* source, uint8_t* destination, int32_t count) {
+  for (int32_t x = 0; x < count; ++x, destination += 3) {
+    const uint32_t p = source[x];
+    destination[0] = static_cast<uint8_t>(p);
+    destination[1] = static_cast<uint8_t>(p >> 8);
+    destination[2] = static_cast<uint8_t>(p >> 16);
+  }
+}
+
+template <typename Store>
+void convertRowTables(const PixelFormat& format, const uint32_t* source, int32_t count, Store store) {
+  const uint32_t* red = format.redTable.get();
+  const uint32_t* greenBlue = format.greenBlueTable.get();
+  for (int32_t x = 0; x < count; ++x) {
+    const uint32_t p = source[x];
+    store(x, red[p >> 16] | greenBlue[p & 0xFFFF]);
+  }
+}
+
+}  // namespace
+
+PixelFormat::PixelFormat()
+    : redTable(std::make_unique<uint32_t[]>(256)), greenBlueTable(std::make_unique<uint32_t[]>(65536)) {}
+
+void PixelFormat::setMasks(int32_t bits, uint32_t r, uint32_t g, uint32_t b) {
+  bitsPerPixel = std::clamp(bits, 16, 32);
+  redMask = r;
+  greenMask = g;
+  blueMask = b;
+  red = channelFor(r);
+  green = channelFor(g);
+  blue = channelFor(b);
+}
+
+void PixelFormat::setStandard(int32_t bits) {
+  const int32_t depth = std::clamp(bits, 16, 32);
+  if (depth == 16) {
+    setMasks(depth, 0xF800, 0x07E0, 0x001F);
+  } else {
+    setMasks(depth, 0xFF0000, 0x00FF00, 0x0000FF);
+  }
+}
+
+bool PixelFormat::isStandard() const {
+  if (bitsPerPixel == 16) return redMask == 0xF800 && greenMask == 0x07E0 && blueMask == 0x001F;
+  return redMask == 0xFF0000 && greenMask == 0x00FF00 && blueMask == 0x0000FF;
+}
+
+uint32_t PixelFormat::pack(uint32_t r, uint32_t g, uint32_t b) const {
+  return ((r >> red.shiftRight) << red.shiftLeft) | ((g >> green.shiftRight) << green.shiftLeft) |
+         ((b >> blue.shiftRight) << blue.shiftLeft);
+}
+
+void PixelFormat::buildTables() {
+  for (uint32_t r = 0; r < 256; ++r) redTable[r] = pack(r, 0, 0);
+  for (uint32_t g = 0; g < 256; ++g)
+    for (uint32_t b = 0; b < 256; ++b) greenBlueTable[g * 256 + b] = pack(0, g, b);
+}
+
+HRESULT readSurfaceDepth(IDirectDrawSurface7* surface, int32_t& bits) {
+  bits = 0;
+  if (surface == nullptr) return E_POINTER;
+  DDPIXELFORMAT format;
+  std::memset(&format, 0, sizeof(format));
+  format.dwSize = sizeof(format);
+  const HRESULT result = surface->GetPixelFormat(&format);
+  bits = static_cast<int32_t>(format.dwRGBBitCount);
+  return result;
+}
+
+void setUpPixelFormat() {
+  DDPIXELFORMAT format;
+  std::memset(&format, 0, sizeof(format));
+  format.dwSize = sizeof(format);
+  IDirectDrawSurface7* surface = frameSurface ? frameSurface->surface : nullptr;
+  if (surface != nullptr && SUCCEEDED(surface->GetPixelFormat(&format))) {
+    displayDepth = static_cast<int32_t>(format.dwRGBBitCount);
+    pixelFormat.setMasks(displayDepth, format.dwRBitMask, format.dwGBitMask, format.dwBBitMask);
+  } else {
+    displayDepth = 32;
+    pixelFormat.setStandard(32);
+  }
+  pixelFormat.buildTables();
+}
+
+void convertPixels(const PixelFormat& format, int32_t depth, const uint32_t* source, int32_t sourceWidth,
+                   uint8_t* destination, int32_t pitch, int32_t columns, int32_t rows) {
+  if (depth != 16 && depth != 24 && depth != 32) return;
+  const bool standard = format.isStandard();
+  for (int32_t y = 0; y < rows; ++y, source += sourceWidth, destination += pitch) {
+    if (depth == 32) {
+      if (standard) {
+        std::memcpy(destination, source, static_cast<size_t>(columns) * 4);
+      } else {
+        auto* out = reinterpret_cast<uint32_t*>(destination);
+        convertRowTables(format, source, columns, [out](int32_t x, uint32_t v) { out[x] = v; });
+      }
+    } else if (depth == 16) {
+      auto* out = reinterpret_cast<uint16_t*>(destination);
+      if (standard) {
+        convertRow565(source, out, columns);
+      } else {
+        convertRowTables(format, source, columns, [out](int32_t x, uint32_t v) { out[x] = static_cast<uint16_t>(v); });
+      }
+    } else if (standard) {
+      convertRow24(source, destination, columns);
+    } else {
+      uint8_t* out = destination;
+      convertRowTables(format, source, columns, [out](int32_t x, uint32_t v) {
+        out[3 * x] = static_cast<uint8_t>(v);
+        out[3 * x + 1] = static_cast<uint8_t>(v >> 8);
+        out[3 * x + 2] = static_cast<uint8_t>(v >> 16);
+      });
+    }
+  }
+}
+
+HRESULT transferFrame(const Image* image) {
+  // Without a frame surface there is nothing to write into: a failure, not a crash.
+  if (!frameSurface || frameSurface->surface == nullptr) return E_POINTER;
+  IDirectDrawSurface7* surface = frameSurface->surface;
+  int32_t depth = 0;
+  HRESULT result = readSurfaceDepth(surface, depth);
+  if (result != S_OK) return result;
+  DDSURFACEDESC2 locked;
+  std::memset(&locked, 0, sizeof(locked));
+  locked.dwSize = sizeof(locked);
+  result = surface->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_NOSYSLOCK, nullptr);
+  if (result != S_OK) return result;
+  if (image != nullptr && image->pixels != nullptr && locked.lpSurface != nullptr) {
+    const int32_t columns = std::min(image->width, maxColumns);
+    const int32_t rows = std::min(image->height, maxRows);
+    convertPixels(pixelFormat, depth, image->pixels.get(), image->width, static_cast<uint8_t*>(locked.lpSurface),
+                  static_cast<int32_t>(locked.lPitch), columns, rows);
+  }
+  surface->Unlock(nullptr);
+  return S_OK;
+}
+
+}  // namespace lumiscene
