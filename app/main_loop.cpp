@@ -70,24 +70,34 @@ HRESULT displayNextFrame(HWND window) {
   return result;
 }
 
-int runMessageLoop(HWND window, HACCEL accelerators) {
+bool messageLoopStep(HWND window, HACCEL accelerators, int& exitCode) {
   MSG message;
-  while (true) {
-    if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (GetMessageA(&message, nullptr, 0, 0) == 0) return static_cast<int>(message.wParam);
-      if (TranslateAcceleratorA(window, accelerators, &message)) continue;
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    } else if (windowVisible) {
-      if (FAILED(displayNextFrame(window))) {
-        releaseDisplayDevice();
-        showErrorMessage(window, "Displaying the next frame failed. The program will now exit. ");
-        return 0;
-      }
-    } else {
-      WaitMessage();
+  if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    if (GetMessageA(&message, nullptr, 0, 0) == 0) {
+      exitCode = static_cast<int>(message.wParam);
+      return false;
     }
+    if (TranslateAcceleratorA(window, accelerators, &message)) return true;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  } else if (windowVisible) {
+    if (FAILED(displayNextFrame(window))) {
+      releaseDisplayDevice();
+      showErrorMessage(window, "Displaying the next frame failed. The program will now exit. ");
+      exitCode = 0;
+      return false;
+    }
+  } else {
+    WaitMessage();
   }
+  return true;
+}
+
+int runMessageLoop(HWND window, HACCEL accelerators) {
+  int exitCode = 0;
+  while (messageLoopStep(window, accelerators, exitCode)) {
+  }
+  return exitCode;
 }
 
 }  // namespace lumiscene

@@ -9,6 +9,9 @@ namespace lumiscene {
 
 // Runs until the quit message (returning its parameter) or a fatal display failure (returning 0).
 int runMessageLoop(HWND window, HACCEL accelerators);
+// One pass of that loop: one message handled, one idle step, or one wait.
+// False when the loop ends, with the loop's result in exitCode.
+bool messageLoopStep(HWND window, HACCEL accelerators, int& exitCode);
 // The idle step: checks that the program still owns the display, then presents.
 HRESULT displayNextFrame(HWND window);
 HRESULT presentFrame();

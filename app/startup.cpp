@@ -11,24 +11,30 @@ namespace lumiscene {
 
 HINSTANCE appInstance = nullptr;
 
-int runLumiscene(HINSTANCE instance, int showCommand) {
+bool startUp(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators) {
   appInstance = instance;
-  if (!loadPictures()) return 0;
+  return loadPictures() && startWindowAndDisplay(instance, showCommand, window, accelerators);
+}
+
+bool startWindowAndDisplay(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators) {
+  appInstance = instance;
   calibrateClock();
   buildCaptions();
+  if (FAILED(createMainWindow(instance, showCommand, window, accelerators))) return false;
+  if (SUCCEEDED(InitDirectDraw(window, windowed))) return true;
+  windowed = !windowed;
+  if (SUCCEEDED(InitDirectDraw(window, windowed))) return true;
+  showErrorMessage(window,
+                   "DirectDraw init failed.\nPlease Install DirectX version 7.0 or later.\nThe program will now exit.\n");
+  // Leave no display mode behind.
+  releaseDisplay();
+  return false;
+}
+
+int runLumiscene(HINSTANCE instance, int showCommand) {
   HWND window = nullptr;
   HACCEL accelerators = nullptr;
-  if (FAILED(createMainWindow(instance, showCommand, window, accelerators))) return 0;
-  if (FAILED(InitDirectDraw(window, windowed))) {
-    windowed = !windowed;
-    if (FAILED(InitDirectDraw(window, windowed))) {
-      showErrorMessage(window,
-                       "DirectDraw init failed.\nPlease Install DirectX version 7.0 or later.\nThe program will now exit.\n");
-      // Leave no display mode behind.
-      releaseDisplay();
-      return 0;
-    }
-  }
+  if (!startUp(instance, showCommand, window, accelerators)) return 0;
   return runMessageLoop(window, accelerators);
 }
 

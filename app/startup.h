@@ -10,5 +10,10 @@ extern HINSTANCE appInstance;
 
 // The whole program after the entry point; returns the process's exit code.
 int runLumiscene(HINSTANCE instance, int showCommand);
+// Its start-up alone: pictures, clock, captions, window and display. False when
+// the program has to end (with 0) instead of entering the message loop.
+bool startUp(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators);
+// The part of the start-up after the pictures are loaded.
+bool startWindowAndDisplay(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators);
 
 }  // namespace lumiscene

@@ -39,8 +39,9 @@ expect_status 2
 expect_status 2 --picture1 "$work/p1.ppm" --picture2 "$work/p2.ppm" --out "$work/out"
 expect_status 2 "${ok[@]}" --at 15
 expect_status 2 "${ok[@]}" --at 0
-expect_status 2 "${ok[@]}" --at 10 --depth 8
+expect_status 2 "${ok[@]}" --at 10 --depth 12
 expect_status 2 "${ok[@]}" --at 10 --events 5:jump
+expect_status 2 "${ok[@]}" --at 10 --events 5:press:NoSuchKey
 expect_status 2 "${ok[@]}" --at 10 --bogus 1
 expect_status 2 --picture1 "$work/small.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
 grep -q 'small.ppm' "$work/err.txt" || fail "a wrongly sized picture1 is named in the message"
@@ -65,6 +66,16 @@ expect_status 0 "${ok[@]}" --at 30,10,20 --dump-pictures --depth 16 --events 0:p
 for name in frame-10 frame-20 frame-30; do
   cmp -s "$work/first/$name.ppm" "$work/out/$name.ppm" || fail "$name.ppm differs between two identical runs"
 done
+
+# The whole program: keys, clicks and menu commands reach it as a user's would.
+expect_status 0 --out "$work/program" --at 100 --events 50:click,60:menu:40002,150:press:Escape
+grep -qx 'open: http://starfield.example/?lumi8' "$work/out.txt" || fail "a click opens the web page"
+[ "$(grep -c '^open: ' "$work/out.txt")" = 2 ] || fail "one address per click and per menu command"
+grep -qx 'exit: 0' "$work/out.txt" || fail "Esc ends the program with exit code 0"
+[ -f "$work/program/screen-100.ppm" ] || fail "screen-100.ppm written"
+# A frame after the program has ended cannot be written.
+expect_status 2 --out "$work/program" --at 100,300 --events 150:press:alt+x
+grep -qx 'exit: 0' "$work/out.txt" || fail "Alt+X ends the program"
 
 if [ "$failures" != 0 ]; then
   echo "$failures failure(s)"

@@ -1,20 +1,23 @@
-// lumiscene-render: runs the frame driver on the headless backend and writes
+// lumiscene-render: runs the whole program on the headless backend and writes
 // chosen frames as PPM files, for tests, outside checks and pictures of the
 // animation.
 //
-// The virtual clock starts at 0 and moves only by the frame driver's sleeps,
-// so frame k of an active window ends its sleep at 10k ms and every run with
-// the same pictures and events gives the same bytes.
+// The virtual clock starts at 0 and moves only by the program's sleeps, so
+// frame k of an active window ends its sleep at 10k ms and every run with the
+// same pictures and events gives the same bytes. For each requested time T the
+// tool writes frame-T.ppm (the 640 x 480 frame image right after the frame
+// whose sleep ended at T) and screen-T.ppm (the client area as presented).
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 
-#include "app/app_flags.h"
-#include "app/clock.h"
-#include "display/display_depth.h"
+#include "app/main_loop.h"
+#include "app/main_window.h"
+#include "app/startup.h"
 #include "pictures/embedded_pictures.h"
 #include "platform/portable/headless/headless.h"
+#include "platform/win32.h"
 #include "scene/frame_driver.h"
 #include "scene/image.h"
 #include "tools/common/ppm.h"
@@ -24,8 +27,8 @@ namespace lumiscene {
 namespace {
 
 constexpr const char* usage =
-    "usage: lumiscene-render --picture1 P1 --picture2 P2 --out DIR --at T1,T2,... "
-    "[--depth 16|24|32] [--events SCRIPT] [--dump-pictures]";
+    "usage: lumiscene-render [--picture1 P1] [--picture2 P2] --out DIR --at T1,T2,... "
+    "[--depth 8|16|16-555|24|32|32-bgr] [--events SCRIPT] [--dump-pictures]";
 constexpr int32_t frameWidth = 640;
 constexpr int32_t frameHeight = 480;
 
@@ -62,109 +65,240 @@ bool loadPicture(const std::string& path, std::unique_ptr<Image>& image, std::st
   return true;
 }
 
-bool isActivityEvent(const RenderEvent& event) {
-  return event.kind == RenderEventKind::Activate || event.kind == RenderEventKind::Deactivate;
-}
-
-// Walks the frame schedule without drawing: every requested time must be the
-// end of some frame's sleep, which depends only on when the window is active.
-bool checkSchedule(const RenderOptions& options, std::string& error) {
-  bool active = true;
-  size_t nextEvent = 0;
-  auto applyUpTo = [&](uint32_t now) {
-    for (; nextEvent < options.events.size() && options.events[nextEvent].time <= now; ++nextEvent) {
-      if (isActivityEvent(options.events[nextEvent]))
-        active = options.events[nextEvent].kind == RenderEventKind::Activate;
-    }
-  };
-  applyUpTo(0);
-  uint64_t now = 0;
-  for (uint32_t wanted : options.times) {
-    while (now < wanted) {
-      now += active ? 10 : 100;
-      applyUpTo(static_cast<uint32_t>(now));
-    }
-    if (now != wanted) {
-      error = "no frame ends its sleep at " + std::to_string(wanted) + " ms";
-      return false;
-    }
-  }
-  return true;
-}
-
-void applyEvent(const RenderEvent& event, FrameDriver& driver) {
-  switch (event.kind) {
-    case RenderEventKind::SwitchKey:
-      driver.insetMode ^= 1;
-      break;
-    case RenderEventKind::Pointer:
-      headless::setPointer(event.x, event.y);
-      break;
-    case RenderEventKind::Deactivate:
-      appActive = false;
-      break;
-    case RenderEventKind::Activate:
-      appActive = true;
-      break;
-  }
-}
-
-std::string framePath(const RenderOptions& options, const char* name) {
+std::string outPath(const RenderOptions& options, const std::string& name) {
   return (std::filesystem::path(options.outDir) / name).string();
 }
 
-int render(const RenderOptions& options) {
-  std::string error;
-  if (!checkSchedule(options, error)) return usageError(error);
+bool writeImage(const std::string& path, const Image& image) {
+  return writePpm(path, image.width, image.height, image.pixels.get());
+}
 
-  std::unique_ptr<Image> first;
-  if (!loadPicture(options.picture1Path, first, error)) return fileError(options.picture1Path, error);
-  if (first->width != frameWidth || first->height != frameHeight) {
-    return fileError(options.picture1Path, "picture1 must be 640 x 480, not " + std::to_string(first->width) +
-                                               " x " + std::to_string(first->height));
+// Prints the message boxes and opened addresses not printed yet, one a line.
+class LogPrinter {
+public:
+  void printNew() {
+    const auto& boxes = headless::messageBoxes();
+    for (; boxesPrinted_ < boxes.size(); ++boxesPrinted_) {
+      std::string text = boxes[boxesPrinted_].text;
+      // Line breaks in a box's text are shown as \n, so that each box stays one line.
+      for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        text.replace(at, 1, "\\n");
+      std::printf("messagebox: %s\n", text.c_str());
+    }
+    const auto& addresses = headless::openedAddresses();
+    for (; addressesPrinted_ < addresses.size(); ++addressesPrinted_)
+      std::printf("open: %s\n", addresses[addressesPrinted_].c_str());
   }
-  std::unique_ptr<Image> second;
-  if (!loadPicture(options.picture2Path, second, error)) return fileError(options.picture2Path, error);
-  picture2 = makeCanvas(first->width, first->height, *second);
-  picture1 = std::move(first);
+
+private:
+  size_t boxesPrinted_ = 0;
+  size_t addressesPrinted_ = 0;
+};
+
+// Drives the program like a user and a display would, at the script's times.
+class Run {
+public:
+  Run(const RenderOptions& options, HWND window, HACCEL accelerators)
+      : options_(options), window_(window), accelerators_(accelerators) {}
+
+  // Returns the tool's exit status.
+  int go() {
+    applyEventsUpTo(0);
+    size_t nextTime = 0;
+    // Runs until every requested frame is written and every event has been
+    // handled by the program, or until the program ends.
+    while (nextTime < options_.times.size() || nextEvent_ < options_.events.size() || messageWaiting()) {
+      if (!windowVisible && !messageWaiting()) {
+        // Minimised: nothing happens until the next event, so time jumps to it.
+        if (nextEvent_ >= options_.events.size()) break;
+        const uint32_t eventTime = options_.events[nextEvent_].time;
+        if (eventTime * 1000ull > headless::clockMicroseconds()) headless::setClockMicroseconds(eventTime * 1000ull);
+        applyEventsUpTo(eventTime);
+        continue;
+      }
+      const uint64_t before = nowMs();
+      int exitCode = 0;
+      const bool running = messageLoopStep(window_, accelerators_, exitCode);
+      logs_.printNew();
+      if (!running) {
+        std::printf("exit: %d\n", exitCode);
+        break;
+      }
+      const uint64_t now = nowMs();
+      if (now == before) continue;
+      // A sleep ended at `now`: the frame drawn after it is complete.
+      while (nextTime < options_.times.size() && options_.times[nextTime] < now) ++nextTime;
+      if (nextTime < options_.times.size() && options_.times[nextTime] == now) {
+        if (!writeFrame(static_cast<uint32_t>(now))) return 2;
+        ++nextTime;
+      }
+      applyEventsUpTo(now);
+    }
+    std::fflush(stdout);
+    for (uint32_t time : options_.times) {
+      if (!wrote(time)) return usageError("no frame ends its sleep at " + std::to_string(time) + " ms");
+    }
+    return 0;
+  }
+
+private:
+  static uint64_t nowMs() { return headless::clockMicroseconds() / 1000; }
+
+  bool messageWaiting() const {
+    MSG message;
+    return PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) != 0 || headless::pendingInput() > 0;
+  }
+
+  bool wrote(uint32_t time) const {
+    for (uint32_t done : writtenTimes_)
+      if (done == time) return true;
+    return false;
+  }
+
+  bool writeFrame(uint32_t time) {
+    const std::string suffix = std::to_string(time) + ".ppm";
+    if (frameDriver.frameImage != nullptr) {
+      const std::string path = outPath(options_, "frame-" + suffix);
+      if (!writeImage(path, *frameDriver.frameImage)) return fileError(path, "cannot write") == 0;
+    }
+    const headless::Snapshot screen = headless::clientArea();
+    const std::string path = outPath(options_, "screen-" + suffix);
+    if (!writePpm(path, screen.width, screen.height, screen.pixels.data()))
+      return fileError(path, "cannot write") == 0;
+    writtenTimes_.push_back(time);
+    return true;
+  }
+
+  void clickClientCentre() {
+    RECT client;
+    GetClientRect(window_, &client);
+    POINT centre{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+    ClientToScreen(window_, &centre);
+    headless::click(centre.x, centre.y);
+  }
+
+  void apply(const RenderEvent& event) {
+    switch (event.kind) {
+      case RenderEventKind::SwitchKey:
+        headless::tapKey(VK_SPACE);
+        break;
+      case RenderEventKind::Pointer:
+        headless::setPointer(event.x, event.y);
+        break;
+      case RenderEventKind::Deactivate:
+        headless::setFocus(false);
+        break;
+      case RenderEventKind::Activate:
+        headless::setFocus(true);
+        break;
+      case RenderEventKind::Press:
+        if (event.withAlt) headless::pressKey(VK_MENU);
+        headless::tapKey(event.virtualKey);
+        if (event.withAlt) headless::releaseKey(VK_MENU);
+        break;
+      case RenderEventKind::Click:
+        clickClientCentre();
+        break;
+      case RenderEventKind::Menu:
+        PostMessageA(window_, WM_COMMAND, event.commandId, 0);
+        break;
+      case RenderEventKind::Minimize:
+        headless::minimise();
+        break;
+      case RenderEventKind::Restore:
+        headless::restore();
+        break;
+      case RenderEventKind::LoseSurfaces:
+        headless::loseAllSurfaces();
+        break;
+      case RenderEventKind::ModeChange:
+        headless::changeDisplayMode(options_.desktop.bits, options_.desktop.redMask, options_.desktop.greenMask,
+                                    options_.desktop.blueMask);
+        break;
+      case RenderEventKind::ExclusiveOn:
+        headless::setExclusiveModeHeldElsewhere(true);
+        break;
+      case RenderEventKind::ExclusiveOff:
+        headless::setExclusiveModeHeldElsewhere(false);
+        break;
+    }
+  }
+
+  void applyEventsUpTo(uint64_t now) {
+    for (; nextEvent_ < options_.events.size() && options_.events[nextEvent_].time <= now; ++nextEvent_)
+      apply(options_.events[nextEvent_]);
+  }
+
+  const RenderOptions& options_;
+  HWND window_;
+  HACCEL accelerators_;
+  size_t nextEvent_ = 0;
+  LogPrinter logs_;
+  std::vector<uint32_t> writtenTimes_;
+};
+
+void stallAndEnd(const char* what) {
+  std::fprintf(stderr, "lumiscene-render: the program waits for input that cannot come (%s)\n", what);
+  std::exit(2);
+}
+
+// The pictures: the program's own, with any of them replaced by a file.
+int loadPictures(const RenderOptions& options, bool& embeddedMissing) {
+  embeddedMissing = false;
+  if ((options.picture1Path.empty() || options.picture2Path.empty()) && !lumiscene::loadPictures()) {
+    embeddedMissing = true;
+    return 0;
+  }
+  std::string error;
+  if (!options.picture1Path.empty()) {
+    std::unique_ptr<Image> first;
+    if (!loadPicture(options.picture1Path, first, error)) return fileError(options.picture1Path, error);
+    if (first->width != frameWidth || first->height != frameHeight) {
+      return fileError(options.picture1Path, "picture1 must be 640 x 480, not " + std::to_string(first->width) +
+                                                 " x " + std::to_string(first->height));
+    }
+    picture1 = std::move(first);
+  }
+  if (!options.picture2Path.empty()) {
+    std::unique_ptr<Image> second;
+    if (!loadPicture(options.picture2Path, second, error)) return fileError(options.picture2Path, error);
+    picture2 = makeCanvas(picture1->width, picture1->height, *second);
+  }
+  return 0;
+}
+
+int render(const RenderOptions& options) {
+  headless::reset();
+  headless::setStallHandler(stallAndEnd);
+  headless::setDisplayFormat(options.desktop.bits, options.desktop.redMask, options.desktop.greenMask,
+                             options.desktop.blueMask);
+
+  bool embeddedMissing = false;
+  if (const int status = loadPictures(options, embeddedMissing); status != 0) return status;
+  if (embeddedMissing) {
+    // The program's own start-up ends silently in this case.
+    std::printf("exit: 0\n");
+    return 0;
+  }
 
   std::error_code ignored;
   std::filesystem::create_directories(options.outDir, ignored);
   if (!std::filesystem::is_directory(options.outDir)) return fileError(options.outDir, "cannot create the folder");
   if (options.dumpPictures) {
     for (const auto& [name, image] : {std::pair{"picture1.ppm", picture1.get()}, {"picture2.ppm", picture2.get()}}) {
-      const std::string path = framePath(options, name);
-      if (!writePpm(path, image->width, image->height, image->pixels.get())) return fileError(path, "cannot write");
+      const std::string path = outPath(options, name);
+      if (!writeImage(path, *image)) return fileError(path, "cannot write");
     }
   }
 
-  headless::reset();
-  calibrateClock();
-  displayDepth = options.depth;
-  appActive = true;
-  FrameDriver driver;
-
-  size_t nextEvent = 0;
-  auto applyEventsUpTo = [&](uint64_t now) {
-    for (; nextEvent < options.events.size() && options.events[nextEvent].time <= now; ++nextEvent)
-      applyEvent(options.events[nextEvent], driver);
-  };
-  applyEventsUpTo(0);
-  for (uint32_t wanted : options.times) {
-    uint64_t now = 0;
-    do {
-      driver.preparePictures();
-      driver.advanceFrame();
-      now = headless::clockMicroseconds() / 1000;
-      if (now == wanted) {
-        const std::string path = framePath(options, ("frame-" + std::to_string(wanted) + ".ppm").c_str());
-        const Image& frame = *driver.frameImage;
-        if (!writePpm(path, frame.width, frame.height, frame.pixels.get())) return fileError(path, "cannot write");
-      }
-      applyEventsUpTo(now);
-    } while (now < wanted);
+  HWND window = nullptr;
+  HACCEL accelerators = nullptr;
+  if (!startWindowAndDisplay(GetModuleHandleA(nullptr), SW_SHOWNORMAL, window, accelerators)) {
+    LogPrinter().printNew();
+    std::printf("exit: 0\n");
+    return 0;
   }
-  return 0;
+  return Run(options, window, accelerators).go();
 }
 
 }  // namespace

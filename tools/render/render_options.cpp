@@ -1,7 +1,10 @@
 #include "tools/render/render_options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+
+#include "platform/win32.h"
 
 namespace lumiscene {
 
@@ -26,37 +29,101 @@ bool parseNumber(const std::string& text, T& value) {
   return !text.empty() && code == std::errc{} && end == last;
 }
 
-bool parseEvent(const std::string& item, RenderEvent& event, std::string& error) {
+std::string lowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+struct SimpleEvent {
+  const char* name;
+  RenderEventKind kind;
+};
+
+constexpr SimpleEvent simpleEvents[] = {
+    {"key", RenderEventKind::SwitchKey},
+    {"deactivate", RenderEventKind::Deactivate},
+    {"activate", RenderEventKind::Activate},
+    {"click", RenderEventKind::Click},
+    {"minimize", RenderEventKind::Minimize},
+    {"restore", RenderEventKind::Restore},
+    {"lose-surfaces", RenderEventKind::LoseSurfaces},
+    {"mode-change", RenderEventKind::ModeChange},
+    {"exclusive-on", RenderEventKind::ExclusiveOn},
+    {"exclusive-off", RenderEventKind::ExclusiveOff},
+};
+
+bool parseEvent(const std::string& item, RenderEvent& event) {
   const std::vector<std::string> fields = split(item, ':');
-  if (fields.size() < 2 || !parseNumber(fields[0], event.time)) {
-    error = "bad event '" + item + "' (expected T:key, T:pointer:X:Y, T:deactivate or T:activate)";
-    return false;
-  }
+  if (fields.size() < 2 || !parseNumber(fields[0], event.time)) return false;
   const std::string& name = fields[1];
-  if (name == "key" && fields.size() == 2) {
-    event.kind = RenderEventKind::SwitchKey;
-  } else if (name == "deactivate" && fields.size() == 2) {
-    event.kind = RenderEventKind::Deactivate;
-  } else if (name == "activate" && fields.size() == 2) {
-    event.kind = RenderEventKind::Activate;
-  } else if (name == "pointer" && fields.size() == 4 && parseNumber(fields[2], event.x) &&
-             parseNumber(fields[3], event.y)) {
-    event.kind = RenderEventKind::Pointer;
-  } else {
-    error = "bad event '" + item + "' (expected T:key, T:pointer:X:Y, T:deactivate or T:activate)";
-    return false;
+  for (const SimpleEvent& simple : simpleEvents) {
+    if (name == simple.name) {
+      event.kind = simple.kind;
+      return fields.size() == 2;
+    }
   }
+  if (name == "pointer") {
+    event.kind = RenderEventKind::Pointer;
+    return fields.size() == 4 && parseNumber(fields[2], event.x) && parseNumber(fields[3], event.y);
+  }
+  if (name == "menu") {
+    event.kind = RenderEventKind::Menu;
+    return fields.size() == 3 && parseNumber(fields[2], event.commandId) && event.commandId <= 0xFFFF;
+  }
+  if (name == "press" && fields.size() == 3) {
+    event.kind = RenderEventKind::Press;
+    std::string key = fields[2];
+    if (lowerCase(key).rfind("alt+", 0) == 0) {
+      event.withAlt = true;
+      key = key.substr(4);
+    }
+    event.virtualKey = virtualKeyNamed(key);
+    return event.virtualKey != 0;
+  }
+  return false;
+}
+
+bool parseDesktopFormat(const std::string& value, DesktopFormat& format) {
+  if (value == "8") format = {8, 0, 0, 0};
+  else if (value == "16") format = {16, 0xF800, 0x07E0, 0x001F};
+  else if (value == "16-555") format = {16, 0x7C00, 0x03E0, 0x001F};
+  else if (value == "24") format = {24, 0xFF0000, 0x00FF00, 0x0000FF};
+  else if (value == "32") format = {32, 0xFF0000, 0x00FF00, 0x0000FF};
+  else if (value == "32-bgr") format = {32, 0x0000FF, 0x00FF00, 0xFF0000};
+  else return false;
   return true;
 }
 
 }  // namespace
+
+uint32_t virtualKeyNamed(const std::string& name) {
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+    return static_cast<uint32_t>(std::toupper(static_cast<unsigned char>(name[0])));
+  const std::string key = lowerCase(name);
+  static const std::pair<const char*, uint32_t> named[] = {
+      {"escape", VK_ESCAPE}, {"esc", VK_ESCAPE},     {"return", VK_RETURN}, {"enter", VK_RETURN},
+      {"space", VK_SPACE},   {"tab", VK_TAB},        {"shift", VK_SHIFT},   {"control", VK_CONTROL},
+      {"ctrl", VK_CONTROL},  {"alt", VK_MENU},       {"left", VK_LEFT},     {"right", VK_RIGHT},
+      {"up", VK_UP},         {"down", VK_DOWN},      {"backspace", VK_BACK}, {"delete", VK_DELETE},
+      {"home", VK_HOME},     {"end", VK_END},        {"insert", VK_INSERT},
+  };
+  for (const auto& [keyName, virtualKey] : named)
+    if (key == keyName) return virtualKey;
+  uint32_t number = 0;
+  if (key.size() >= 2 && key[0] == 'f' && parseNumber(key.substr(1), number) && number >= 1 && number <= 12)
+    return VK_F1 + number - 1;
+  return 0;
+}
 
 bool parseEventScript(const std::string& script, std::vector<RenderEvent>& events, std::string& error) {
   events.clear();
   if (script.empty()) return true;
   for (const std::string& item : split(script, ',')) {
     RenderEvent event;
-    if (!parseEvent(item, event, error)) return false;
+    if (!parseEvent(item, event)) {
+      error = "bad event '" + item + "'";
+      return false;
+    }
     events.push_back(event);
   }
   std::stable_sort(events.begin(), events.end(),
@@ -84,11 +151,10 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
     } else if (argument == "--out") {
       options.outDir = value;
     } else if (argument == "--depth") {
-      if (value != "16" && value != "24" && value != "32") {
-        error = "--depth must be 16, 24 or 32";
+      if (!parseDesktopFormat(value, options.desktop)) {
+        error = "--depth must be 8, 16, 16-555, 24, 32 or 32-bgr";
         return false;
       }
-      parseNumber(value, options.depth);
     } else if (argument == "--events") {
       if (!parseEventScript(value, options.events, error)) return false;
     } else if (argument == "--at") {
@@ -107,8 +173,8 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
       return false;
     }
   }
-  if (options.picture1Path.empty() || options.picture2Path.empty() || options.outDir.empty() || !haveTimes) {
-    error = "--picture1, --picture2, --out and --at are required";
+  if (options.outDir.empty() || !haveTimes) {
+    error = "--out and --at are required";
     return false;
   }
   std::sort(options.times.begin(), options.times.end());
