@@ -1,5 +1,5 @@
 # Entry points for people and CI; CMake presets do the real work.
-#   make run     build and start the player
+#   make run     build and start the player (needs a display)
 #   make test    every suite, under the default and the asan preset
 #   make bench   the benchmark binary (Release)
 
@@ -44,8 +44,12 @@ test: setup
 bench: build
 	./build/bin/lumiscene-bench
 
-run:
-	@echo "Lumiscene's player is not built yet: for now see build/bin/lumiscene-render (make build)."
+run: build
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+		echo "make run: no display here (neither DISPLAY nor WAYLAND_DISPLAY is set); the player needs one."; \
+	else \
+		./build/bin/lumiscene; \
+	fi
 
 clean:
 	rm -rf build
