@@ -1,3 +1,5 @@
+// The frame driver: picture preparation, the two compositions and the
+// per-frame decisions (mode timer, key, pointer panning, inset pulse).
 #include "scene/frame_driver.h"
 
 #include "app/app_flags.h"
