@@ -9,10 +9,18 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+// <windows.h> first: the others build on its types.
 #include <windows.h>
+
+#include <ddraw.h>
 #include <mmsystem.h>
+#include <shellapi.h>
+#include <windowsx.h>
 #else
-#include "platform/portable/win32_types.h"
+#include "platform/portable/ddraw.h"
+#include "platform/portable/gdi.h"
 #include "platform/portable/kernel.h"
+#include "platform/portable/shell.h"
 #include "platform/portable/user.h"
+#include "platform/portable/win32_types.h"
 #endif

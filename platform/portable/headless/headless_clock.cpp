@@ -1,6 +1,7 @@
 // Virtual clock and pointer of the headless backend.
 #include "platform/portable/backend.h"
 #include "platform/portable/headless/headless.h"
+#include "platform/portable/headless/headless_internal.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ HeadlessState state;
 
 namespace headless {
 
-void reset() { state = HeadlessState{}; }
+void resetClockAndPointer() { state = HeadlessState{}; }
 
 uint64_t clockMicroseconds() { return state.clockMicroseconds; }
 void setClockMicroseconds(uint64_t microseconds) { state.clockMicroseconds = microseconds; }

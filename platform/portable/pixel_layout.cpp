@@ -1,0 +1,110 @@
+// Conversions between pixel values of a layout and colour channels.
+#include "platform/portable/pixel_layout.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace portable {
+
+namespace {
+
+int32_t lowestBit(uint32_t mask) {
+  for (int32_t bit = 0; bit < 32; ++bit)
+    if (mask & (1u << bit)) return bit;
+  return 0;
+}
+
+int32_t bitCount(uint32_t mask) {
+  int32_t count = 0;
+  for (; mask != 0; mask &= mask - 1) ++count;
+  return count;
+}
+
+uint32_t packChannel(uint32_t mask, uint8_t value) {
+  if (mask == 0) return 0;
+  const int32_t bits = bitCount(mask) > 8 ? 8 : bitCount(mask);
+  return (static_cast<uint32_t>(value >> (8 - bits)) << lowestBit(mask)) & mask;
+}
+
+uint32_t unpackChannel(uint32_t mask, uint32_t value) {
+  if (mask == 0) return 0;
+  int32_t bits = bitCount(mask);
+  uint32_t channel = (value & mask) >> lowestBit(mask);
+  if (bits > 8) return (channel >> (bits - 8)) & 0xFF;
+  // Repeat the kept bits downwards so that full intensity stays 255.
+  uint32_t widened = 0;
+  for (int32_t filled = 0; filled < 8; filled += bits) widened = (widened << bits) | channel;
+  return (widened >> ((8 + bits - 1) / bits * bits - 8)) & 0xFF;
+}
+
+}  // namespace
+
+PixelLayout standardLayout(int32_t bitsPerPixel) {
+  switch (bitsPerPixel) {
+    case 8:
+      return {8, 0xE0, 0x1C, 0x03};
+    case 16:
+      return {16, 0xF800, 0x07E0, 0x001F};
+    case 24:
+      return {24, 0xFF0000, 0x00FF00, 0x0000FF};
+    default:
+      return {32, 0xFF0000, 0x00FF00, 0x0000FF};
+  }
+}
+
+bool isSupportedLayout(const PixelLayout& layout) {
+  const int32_t bits = layout.bitsPerPixel;
+  if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+  const uint32_t all = layout.valueMask();
+  const uint32_t masks[3] = {layout.redMask, layout.greenMask, layout.blueMask};
+  for (uint32_t mask : masks)
+    if (mask == 0 || (mask & ~all) != 0) return false;
+  return (layout.redMask & layout.greenMask) == 0 && (layout.redMask & layout.blueMask) == 0 &&
+         (layout.greenMask & layout.blueMask) == 0;
+}
+
+uint32_t encodePixel(const PixelLayout& layout, uint8_t red, uint8_t green, uint8_t blue) {
+  return packChannel(layout.redMask, red) | packChannel(layout.greenMask, green) |
+         packChannel(layout.blueMask, blue);
+}
+
+uint32_t decodePixel(const PixelLayout& layout, uint32_t value) {
+  return unpackChannel(layout.redMask, value) << 16 | unpackChannel(layout.greenMask, value) << 8 |
+         unpackChannel(layout.blueMask, value);
+}
+
+RowDecoder::RowDecoder(const PixelLayout& layout)
+    : straight_(layout == standardLayout(32)), bytes_(layout.bytesPerPixel()) {
+  const uint32_t masks[3] = {layout.redMask, layout.greenMask, layout.blueMask};
+  for (int32_t index = 0; index < 3; ++index) {
+    Channel& channel = channels_[index];
+    if (masks[index] == 0) continue;
+    channel.low = lowestBit(masks[index]);
+    int32_t bits = bitCount(masks[index]);
+    // Channels wider than 8 bits keep their top 8.
+    if (bits > 8) {
+      channel.low += bits - 8;
+      bits = 8;
+    }
+    channel.mask = (1u << bits) - 1;
+    for (uint32_t value = 0; value <= channel.mask; ++value)
+      channel.widen[value] = static_cast<uint8_t>(unpackChannel(channel.mask, value));
+  }
+}
+
+void RowDecoder::decode(const uint8_t* source, uint32_t* target, int32_t count) const {
+  if (straight_) {
+    std::memcpy(target, source, static_cast<size_t>(count) * 4);
+    for (int32_t i = 0; i < count; ++i) target[i] &= 0xFFFFFF;
+    return;
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    const uint32_t value = readPixel(source + static_cast<ptrdiff_t>(i) * bytes_, bytes_);
+    target[i] =
+        static_cast<uint32_t>(channels_[0].widen[(value >> channels_[0].low) & channels_[0].mask]) << 16 |
+        static_cast<uint32_t>(channels_[1].widen[(value >> channels_[1].low) & channels_[1].mask]) << 8 |
+        channels_[2].widen[(value >> channels_[2].low) & channels_[2].mask];
+  }
+}
+
+}  // namespace portable
