@@ -8,13 +8,13 @@ for tool in Xvfb xdotool /usr/bin/import /usr/bin/compare; do
   command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 work=$(mktemp -d)
-display=""
-for n in $(seq 90 120); do
-  if [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "skipped: no free X display number"; exit 77; }
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+# Xvfb picks a free display number itself and writes it to the descriptor,
+# so parallel tests never race for one.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" > /dev/null 2>&1 &
 xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "skipped: Xvfb did not start"; exit 77; }
+display=":$(cat "$work/display")"
 player_pid=""
 cleanup() {
   [ -n "$player_pid" ] && kill "$player_pid" 2> /dev/null
