@@ -4,7 +4,9 @@
 # built tree (make build).
 set -euo pipefail
 cd "$(dirname "$0")"
-dpkg -s imagemagick > /dev/null 2>&1 || { echo "make_readme_media.sh: needs the Debian package imagemagick" >&2; exit 1; }
+. ../tools/script_support.sh
+require_debian_packages make_readme_media.sh imagemagick
+find_imagemagick
 render=../build/bin/lumiscene-render
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -18,7 +20,7 @@ for t in $(seq 200 200 8000); do
 done
 "$render" --out "$work" --at "${times#,}" --events "$events" > /dev/null
 
-/usr/bin/convert "$work/screen-3000.ppm" -strip screenshot.png
-/usr/bin/convert -delay 20 -loop 0 $(for t in $(seq 200 200 8000); do echo "$work/screen-$t.ppm"; done) \
+"$IM" "$work/screen-3000.ppm" -strip screenshot.png
+"$IM" -delay 20 -loop 0 $(for t in $(seq 200 200 8000); do echo "$work/screen-$t.ppm"; done) \
   -resize 320x240 +dither -colors 64 -layers Optimize animation.gif
 echo "made screenshot.png and animation.gif"

@@ -6,11 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-for package in imagemagick libjpeg-turbo-progs; do
-  dpkg -s "$package" > /dev/null 2>&1 || { echo "make_pictures.sh: needs the Debian package $package" >&2; exit 1; }
-done
-# Call ImageMagick by its full path: other programs may stand in for a bare `convert`.
-im=/usr/bin/convert
+. ../tools/script_support.sh
+require_debian_packages make_pictures.sh imagemagick libjpeg-turbo-progs
+find_imagemagick
+im=$IM
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

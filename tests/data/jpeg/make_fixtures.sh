@@ -11,19 +11,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-for pkg in imagemagick libjpeg-turbo-progs; do
-  if ! dpkg -s "$pkg" >/dev/null 2>&1; then
-    echo "make_fixtures.sh: Debian package $pkg is needed (apt-get install $pkg)" >&2
-    exit 1
-  fi
-done
-# A fresh machine may carry an unrelated `convert` first on PATH, so use the package's own binary.
-IM=""
-for c in /usr/bin/convert-im6.q16 /usr/bin/magick /usr/bin/convert; do
-  if [ -x "$c" ]; then IM=$c; break; fi
-done
-[ -n "$IM" ] || { echo "make_fixtures.sh: no ImageMagick binary found" >&2; exit 1; }
-export MAGICK_THREAD_LIMIT=1
+. ../../../tools/script_support.sh
+require_debian_packages make_fixtures.sh imagemagick libjpeg-turbo-progs
+find_imagemagick
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
