@@ -96,6 +96,21 @@ inline bool shiftAlong(const Axis& axis, int32_t j, int32_t& b0, int32_t& b1, in
   return true;
 }
 
+// Places instance i and its twin, x before y, then jitters and clips both
+// together; false when the twin falls outside the range and the instance is
+// skipped. (A template so that it can take the layer's own rectangle type.)
+template <typename Rect, typename Prepared>
+inline bool placeWithTwin(Axis& axisX, Axis& axisY, const Wrap& wrapX, const Wrap& wrapY, int32_t i,
+                          const Prepared& prepared, Rect& block, Rect& shifted) {
+  place(axisX, wrapX, i, prepared.regeneratePhases, block.x0, block.x1);
+  place(axisY, wrapY, i, prepared.regeneratePhases, block.y0, block.y1);
+  const int32_t jx = jitterOf(axisX, i, prepared.regenerateJitter);
+  const int32_t jy = jitterOf(axisY, i, prepared.regenerateJitter);
+  const bool keepX = shiftAlong(axisX, jx, block.x0, block.x1, shifted.x0, shifted.x1);
+  const bool keepY = shiftAlong(axisY, jy, block.y0, block.y1, shifted.y0, shifted.y1);
+  return keepX && keepY;
+}
+
 bool isEmpty(int32_t x0, int32_t y0, int32_t x1, int32_t y1) { return x1 < x0 || y1 < y0; }
 
 }  // namespace
@@ -213,13 +228,8 @@ void Layer::renderDisplaceOnly(bool regenerate) {
   for (int32_t i = 0; i < prepared.count; ++i) {
     Rect block{};
     Rect shifted{};
-    place(axisX, wrapX, i, prepared.regeneratePhases, block.x0, block.x1);
-    place(axisY, wrapY, i, prepared.regeneratePhases, block.y0, block.y1);
-    const int32_t jx = jitterOf(axisX, i, prepared.regenerateJitter);
-    const int32_t jy = jitterOf(axisY, i, prepared.regenerateJitter);
-    const bool keepX = shiftAlong(axisX, jx, block.x0, block.x1, shifted.x0, shifted.x1);
-    const bool keepY = shiftAlong(axisY, jy, block.y0, block.y1, shifted.y0, shifted.y1);
-    if (keepX && keepY && drawable) displace(*effect, block, shifted);
+    const bool kept = placeWithTwin(axisX, axisY, wrapX, wrapY, i, prepared, block, shifted);
+    if (kept && drawable) displace(*effect, block, shifted);
   }
 }
 
@@ -256,14 +266,9 @@ void Layer::renderShifted(bool regenerate) {
   for (int32_t i = 0; i < prepared.count; ++i) {
     Rect block{};
     Rect shifted{};
-    place(axisX, wrapX, i, prepared.regeneratePhases, block.x0, block.x1);
-    place(axisY, wrapY, i, prepared.regeneratePhases, block.y0, block.y1);
-    const int32_t jx = jitterOf(axisX, i, prepared.regenerateJitter);
-    const int32_t jy = jitterOf(axisY, i, prepared.regenerateJitter);
-    const bool keepX = shiftAlong(axisX, jx, block.x0, block.x1, shifted.x0, shifted.x1);
-    const bool keepY = shiftAlong(axisY, jy, block.y0, block.y1, shifted.y0, shifted.y1);
+    const bool kept = placeWithTwin(axisX, axisY, wrapX, wrapY, i, prepared, block, shifted);
     // A skipped instance draws none of its effects, not even those over the block.
-    if (!(keepX && keepY && prepared.drawable)) continue;
+    if (!(kept && prepared.drawable)) continue;
     for (int32_t k = 0; k < n; ++k) {
       const Effect& effect = *effects[k];
       switch (effect.kind) {
