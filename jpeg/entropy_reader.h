@@ -12,29 +12,23 @@
 
 namespace lumiscene {
 
-inline uint32_t JpegDecoder::nextByte() {
-  if (inAvail == 0) refillInput();
-  if (inAvail == 0) {
-    // Exhausted data reads as an endless run of EOI markers: FF, D9, FF, D9, ...
-    uint32_t substitute = eodToggle ? 0xD9u : 0xFFu;
-    eodToggle ^= 1;
-    return substitute;
-  }
-  --inAvail;
-  return *inCur++;
-}
-
 inline uint32_t JpegDecoder::nextByteFlagged(bool* substitute) {
   *substitute = false;
   if (inAvail == 0) refillInput();
   if (inAvail == 0) {
+    // Exhausted data reads as an endless run of EOI markers: FF, D9, FF, D9, ...
     *substitute = true;
-    uint32_t b = eodToggle ? 0xD9u : 0xFFu;
+    const uint32_t b = eodToggle ? 0xD9u : 0xFFu;
     eodToggle ^= 1;
     return b;
   }
   --inAvail;
   return *inCur++;
+}
+
+inline uint32_t JpegDecoder::nextByte() {
+  bool substitute = false;
+  return nextByteFlagged(&substitute);
 }
 
 inline void JpegDecoder::putBack(uint32_t byte) {

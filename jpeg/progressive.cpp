@@ -18,6 +18,21 @@ bool outside(const CoefArray* array, int32_t x, int32_t y) {
   return x >= array->widthBlocks || y >= array->heightBlocks;
 }
 
+// Steps to the next block of an MCU: across the component's sampling
+// rectangle, then down it, then on to the component's next rectangle. A
+// single-component scan has one block per MCU and walks block by block.
+inline void nextMcuBlock(bool single, int32_t hSamp, int32_t vSamp, int32_t& sx, int32_t& sy, int32_t& colBase) {
+  if (single) {
+    colBase += 1;
+  } else if (++sx == hSamp) {
+    sx = 0;
+    if (++sy == vSamp) {
+      sy = 0;
+      colBase += hSamp;
+    }
+  }
+}
+
 }  // namespace
 
 void JpegDecoder::decodeProgressiveScans() {
@@ -84,15 +99,7 @@ void JpegDecoder::decodeScanBlocks() {
         if constexpr (Kind == DcRefine) decodeDcRefine(reader, c, x, y);
         if constexpr (Kind == AcFirst) decodeAcFirst(reader, c, x, y);
         if constexpr (Kind == AcRefine) decodeAcRefine(reader, c, x, y);
-        if (single) {
-          colBase[c] += 1;
-        } else if (++sx == compHSamp[c]) {
-          sx = 0;
-          if (++sy == compVSamp[c]) {
-            sy = 0;
-            colBase[c] += compHSamp[c];
-          }
-        }
+        nextMcuBlock(single, compHSamp[c], compVSamp[c], sx, sy, colBase[c]);
       }
       --restartsLeft;
     }
@@ -230,15 +237,7 @@ void JpegDecoder::loadMcuRowCoefficients() {
           if (coef != 0) coef = static_cast<int16_t>(coef * q[i]);
         }
       }
-      if (single) {
-        colBase[c] += 1;
-      } else if (++sx == compHSamp[c]) {
-        sx = 0;
-        if (++sy == compVSamp[c]) {
-          sy = 0;
-          colBase[c] += compHSamp[c];
-        }
-      }
+      nextMcuBlock(single, compHSamp[c], compVSamp[c], sx, sy, colBase[c]);
       ++k;
     }
   }
