@@ -16,8 +16,10 @@ void presentWindow(HWND__& window) {
   if (!window.alive || !window.onScreen || !window.visible) return;
   fitClientPixels(window);
   const int32_t strip = menuHeight(window);
+  // Kept from present to present: the strip and the client area cover every
+  // pixel, so nothing needs clearing and no frame allocates.
   static std::vector<uint32_t> content;
-  content.assign(static_cast<size_t>(window.clientWidth) * (window.clientHeight + strip), 0);
+  content.resize(static_cast<size_t>(window.clientWidth) * (window.clientHeight + strip));
   Canvas canvas{content.data(), window.clientWidth, window.clientHeight + strip};
   paintMenuStrip(window, canvas);
   std::copy(window.client.begin(), window.client.end(),

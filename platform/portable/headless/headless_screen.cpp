@@ -39,12 +39,12 @@ struct Screen {
 
 Screen screen;
 
-headless::Snapshot copyOf(const uint32_t* pixels, int32_t width, int32_t height) {
-  headless::Snapshot snapshot;
+// Copies into the snapshot's own buffer, which is reused from present to
+// present instead of being allocated for every frame.
+void copyInto(headless::Snapshot& snapshot, const uint32_t* pixels, int32_t width, int32_t height) {
   snapshot.width = width;
   snapshot.height = height;
   snapshot.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
-  return snapshot;
 }
 
 }  // namespace
@@ -150,7 +150,7 @@ void minimiseWindow() { screen.minimised = true; }
 void restoreWindow() { screen.minimised = false; }
 
 void presentWindow(const uint32_t* pixels, int32_t width, int32_t height, int32_t clientTop) {
-  screen.content = copyOf(pixels, width, height);
+  copyInto(screen.content, pixels, width, height);
   screen.clientTop = clientTop;
   ++screen.presents;
 }
@@ -161,7 +161,7 @@ void setFullScreen(bool on, int32_t, int32_t) {
 }
 
 void presentFullScreen(const uint32_t* pixels, int32_t width, int32_t height) {
-  screen.frame = copyOf(pixels, width, height);
+  copyInto(screen.frame, pixels, width, height);
   ++screen.presents;
 }
 
