@@ -28,6 +28,12 @@ void repaint() {
   if (displayDevice) displayDevice->present();
 }
 
+// Set when an Alt accelerator (Alt+Enter, Alt+X) ran. The accelerator swallows
+// the key that went with Alt, so the default handling believes Alt was pressed
+// alone and, when Alt comes up, enters menu mode; the next key would then go to
+// the menu bar instead of the program. The one SC_KEYMENU that follows is dropped.
+bool altAcceleratorUsed = false;
+
 bool isRefusedWhileFullScreen(WPARAM command) {
   // Windows keeps internal detail in the low four bits (a caption drag sends
   // SC_MOVE | 2), so only the upper twelve bits name the command.
@@ -102,9 +108,16 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       return 0;
     }
     case WM_KEYUP:
-      handleKeyRelease(window, wParam);
-      break;
+    case WM_SYSKEYUP: {
+      if (message == WM_KEYUP) handleKeyRelease(window, wParam);
+      const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+      // Alt is up: whatever it was going to start has started.
+      if (wParam == VK_MENU) altAcceleratorUsed = false;
+      return result;
+    }
     case WM_COMMAND:
+      // A high word of 1 marks a command from the accelerator table.
+      if (HIWORD(wParam) == 1 && GetKeyState(VK_MENU) < 0) altAcceleratorUsed = true;
       switch (LOWORD(wParam)) {
         case IDM_ABOUT:
           DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), window,
@@ -125,6 +138,12 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       break;
     case WM_SYSCOMMAND:
       if (!windowed && isRefusedWhileFullScreen(wParam)) return 1;
+      // Alt released after an Alt accelerator; Alt alone and Alt+F (lParam
+      // holds the letter) still open the menu.
+      if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0 && altAcceleratorUsed) {
+        altAcceleratorUsed = false;
+        return 0;
+      }
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

@@ -25,6 +25,13 @@ set(LUMISCENE_SCRAMBLE_SEED ${CMAKE_MATCH_1})
 string(REGEX MATCH "scrambleWidth = ([0-9]+)" _ "${scramble_lines}")
 set(LUMISCENE_SCRAMBLE_WIDTH ${CMAKE_MATCH_1})
 
+# The scrambler runs on the build machine: our own lumiscene-scramble, or in a
+# cross build the host build of it (cmake/lumiscene_windows.cmake sets these).
+if(NOT DEFINED LUMISCENE_SCRAMBLER)
+  set(LUMISCENE_SCRAMBLER lumiscene-scramble)
+  set(LUMISCENE_SCRAMBLER_DEPENDS lumiscene-scramble)
+endif()
+
 # lumiscene_embed_pictures(<target>): builds the two pictures, scrambled at
 # build time by lumiscene-scramble, into the target as JPGDATA 112 and 115.
 function(lumiscene_embed_pictures target)
@@ -37,8 +44,8 @@ function(lumiscene_embed_pictures target)
       add_custom_command(
         OUTPUT ${stored}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/resources
-        COMMAND lumiscene-scramble ${LUMISCENE_SCRAMBLE_SEED} ${LUMISCENE_SCRAMBLE_WIDTH} ${plain} ${stored}
-        DEPENDS lumiscene-scramble ${plain}
+        COMMAND ${LUMISCENE_SCRAMBLER} ${LUMISCENE_SCRAMBLE_SEED} ${LUMISCENE_SCRAMBLE_WIDTH} ${plain} ${stored}
+        DEPENDS ${LUMISCENE_SCRAMBLER_DEPENDS} ${plain}
         COMMENT "Scrambling ${name}.jpg"
         VERBATIM)
       add_custom_target(lumiscene_stored_${name} DEPENDS ${stored})
@@ -47,3 +54,7 @@ function(lumiscene_embed_pictures target)
     add_dependencies(${target} lumiscene_stored_${name})
   endforeach()
 endfunction()
+
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/lumiscene_windows.cmake)
+endif()

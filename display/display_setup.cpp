@@ -17,6 +17,36 @@ namespace {
 
 constexpr POINT fullScreenCursor{580, 460};
 
+// The window as it was before full-screen. Exclusive mode makes the window a
+// screen-sized pop-up and full-screen removes the menu bar; without the menu the
+// windowed set-up would size the window for a client area shortened by the menu
+// bar, so leaving full-screen puts back what was saved here.
+struct WindowPlacement {
+  bool saved = false;
+  LONG style = 0;
+  LONG extendedStyle = 0;
+  RECT rect{0, 0, 0, 0};
+};
+WindowPlacement windowedPlacement;
+
+void saveWindowedPlacement(HWND window) {
+  // A rebuild while full-screen must keep the placement from before it.
+  if (windowedPlacement.saved) return;
+  windowedPlacement.style = GetWindowLongA(window, GWL_STYLE);
+  windowedPlacement.extendedStyle = GetWindowLongA(window, GWL_EXSTYLE);
+  windowedPlacement.saved = GetWindowRect(window, &windowedPlacement.rect) != 0;
+}
+
+void restoreWindowedPlacement(HWND window) {
+  if (!windowedPlacement.saved) return;
+  windowedPlacement.saved = false;
+  SetWindowLongA(window, GWL_STYLE, windowedPlacement.style);
+  SetWindowLongA(window, GWL_EXSTYLE, windowedPlacement.extendedStyle);
+  const RECT& rect = windowedPlacement.rect;
+  SetWindowPos(window, HWND_NOTOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 }  // namespace
 
 void showErrorMessage(HWND owner, const char* text) { MessageBoxA(owner, text, "Lumiscene", MB_ICONERROR); }
@@ -38,12 +68,14 @@ HRESULT InitDirectDraw(HWND window, bool& windowedFlag) {
     if (FAILED(result)) return result;
     SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) | WS_SYSMENU);
     SetMenu(window, LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU)));
+    restoreWindowedPlacement(window);
     int32_t desktopDepth = 0;
     if (SUCCEEDED(readSurfaceDepth(displayDevice->primary, desktopDepth)) && desktopDepth <= 8) {
       windowedFlag = false;
     }
   }
   if (!windowedFlag) {
+    saveWindowedPlacement(window);
     releaseDisplay();
     displayDevice = std::make_unique<DisplayDevice>();
     const HRESULT result = displayDevice->setUpFullScreen(window, frameWidth, frameHeight, fullScreenDepth);

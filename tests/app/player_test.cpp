@@ -200,6 +200,59 @@ TEST_F(PlayerTest, FullScreenRefusesMoveSizeMaximiseAndMonitorPower) {
     EXPECT_EQ(mainWindowProcedure(window, WM_SYSCOMMAND, command, 0), 1) << command;
 }
 
+TEST_F(PlayerTest, LeavingFullScreenPutsTheWindowBackAsItWas) {
+  ASSERT_TRUE(start());
+  runUntil(10);
+  SetWindowPos(window, nullptr, 150, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT before, after, client;
+  ASSERT_TRUE(GetWindowRect(window, &before));
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  for (int toggle = 0; toggle < 2; ++toggle) {
+    headless::tapKey('T');
+    runUntil(nowMs() + 20);
+  }
+  ASSERT_TRUE(windowed);
+  ASSERT_TRUE(GetWindowRect(window, &after));
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_EQ(after.right, before.right);
+  EXPECT_EQ(after.bottom, before.bottom);
+  EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), style);
+  EXPECT_NE(GetMenu(window), nullptr);
+  ASSERT_TRUE(GetClientRect(window, &client));
+  EXPECT_EQ(client.right, 640);
+  EXPECT_EQ(client.bottom, 480);
+}
+
+// Windows' default handling, having not seen the key the accelerator swallowed,
+// answers the release of Alt with SC_KEYMENU as if Alt had been pressed alone.
+TEST_F(PlayerTest, AltReleasedAfterAnAltAcceleratorOpensNoMenu) {
+  ASSERT_TRUE(start());
+  runUntil(10);
+  headless::tapKey('T');
+  settle();
+  ASSERT_FALSE(windowed);
+  headless::pressKey(VK_MENU);
+  headless::tapKey(VK_RETURN);
+  settle();
+  ASSERT_TRUE(windowed);
+  ASSERT_NE(GetMenu(window), nullptr);
+  headless::releaseKey(VK_MENU);
+  headless::tapKey('N');
+  // What the default handling does as Alt comes up; a menu loop would take the N.
+  EXPECT_EQ(mainWindowProcedure(window, WM_SYSCOMMAND, SC_KEYMENU, 0), 0);
+  settle();
+  EXPECT_EQ(frameDriver.insetMode, 1) << "the first key after the accelerator was lost";
+
+  // Alt alone still enters the menu: the keys that follow go to it, and Esc leaves it.
+  headless::tapKey(VK_MENU);
+  headless::tapKey('N');
+  headless::tapKey(VK_ESCAPE);
+  settle();
+  EXPECT_EQ(frameDriver.insetMode, 1);
+  EXPECT_TRUE(running);
+}
+
 class ExitTest : public PlayerTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ExitTest, EndsWithExitCodeZero) {
