@@ -4,33 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/portable/headless/headless.h"
-#include "resources/resource_ids.h"
 
 namespace platform_test {
 
 namespace {
-
-std::vector<Logged> log;
-
-LRESULT CALLBACK programLikeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  log.push_back({window, message, wParam, lParam});
-  switch (message) {
-    case WM_GETMINMAXINFO: {
-      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-      limits->ptMinTrackSize = {outerWidth(), outerHeight()};
-      limits->ptMaxTrackSize = {outerWidth(), outerHeight()};
-      return 0;
-    }
-    case WM_COMMAND:
-      if (onCommand) onCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcA(window, message, wParam, lParam);
-  }
-}
 
 Picture pictureOf(const headless::Snapshot& snapshot) {
   return {snapshot.width, snapshot.height, snapshot.pixels};
@@ -38,55 +15,10 @@ Picture pictureOf(const headless::Snapshot& snapshot) {
 
 }  // namespace
 
-std::function<void(WORD, WORD)> onCommand;
-
-int outerWidth() { return kClientWidth + 2 * GetSystemMetrics(SM_CXFRAME); }
-int outerHeight() {
-  return kClientHeight + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) +
-         GetSystemMetrics(SM_CYMENU);
-}
-
-std::vector<Logged>& messageLog() { return log; }
-
-std::vector<Logged> logged(UINT message) {
-  std::vector<Logged> found;
-  for (const Logged& entry : log)
-    if (entry.message == message) found.push_back(entry);
-  return found;
-}
-
-int firstIndex(UINT message) {
-  for (size_t index = 0; index < log.size(); ++index)
-    if (log[index].message == message) return static_cast<int>(index);
-  return -1;
-}
-
-void failOnStall(const char* what) { ADD_FAILURE() << "the platform stalled: " << what; }
-
 void resetPlatform() {
   headless::reset();
   headless::setStallHandler(failOnStall);
-  log.clear();
-  onCommand = nullptr;
-}
-
-HWND createProgramWindow() {
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = programLikeProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(IDI_LUMISCENE));
-  windowClass.hIconSm = windowClass.hIcon;
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_HELP);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
-  windowClass.lpszClassName = "PlatformTest";
-  if (RegisterClassExA(&windowClass) == 0) return nullptr;
-  return CreateWindowExA(0, "PlatformTest", "Platform test",
-                         WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                         CW_USEDEFAULT, outerWidth(), outerHeight(), nullptr, nullptr, windowClass.hInstance,
-                         nullptr);
+  clearMessageLog();
 }
 
 bool pumpMessages(HWND window, HACCEL accelerators, int* quitCode) {

@@ -37,6 +37,8 @@ extern std::function<void(WORD id, WORD source)> onCommand;
 
 // Resets the platform (headless: a fresh 1024 x 768 x 32 desktop) and the log.
 void resetPlatform();
+// Empties the message log and forgets onCommand (part of every resetPlatform).
+void clearMessageLog();
 // Registers the test class (menu 102, fixed tracking size, quit on WM_DESTROY)
 // and creates the window as the program does, not yet shown.
 HWND createProgramWindow();
