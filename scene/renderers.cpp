@@ -113,6 +113,20 @@ inline bool placeWithTwin(Axis& axisX, Axis& axisY, const Wrap& wrapX, const Wra
 
 bool isEmpty(int32_t x0, int32_t y0, int32_t x1, int32_t y1) { return x1 < x0 || y1 < y0; }
 
+// Logic and colour-map effects: every frame pixel inside the rectangle becomes
+// the effect applied to the pixel at the same place of the frame or the picture.
+template <typename PixelEffect, typename Rect>
+void applyPerPixel(const PixelEffect& effect, Image& frame, const Image& picture, const Rect& area) {
+  if (isEmpty(area.x0, area.y0, area.x1, area.y1)) return;
+  const Image& read = effect.fromFrame ? frame : picture;
+  for (int32_t y = area.y0; y <= area.y1; ++y) {
+    const uint32_t* s = read.pixelAt(area.x0, y);
+    uint32_t* d = frame.pixelAt(area.x0, y);
+    for (int32_t x = 0; x <= area.x1 - area.x0; ++x) d[x] = effect.apply(s[x]);
+  }
+}
+
+
 }  // namespace
 
 bool Layer::placementInside(const Image* image) const {
@@ -198,25 +212,9 @@ bool Layer::displaceInPlace(const DisplaceEffect& effect, const Rect& block, con
   return true;
 }
 
-void Layer::applyLogic(const LogicEffect& effect, const Rect& area) {
-  if (isEmpty(area.x0, area.y0, area.x1, area.y1)) return;
-  const Image& read = effect.fromFrame ? *frame : *picture;
-  for (int32_t y = area.y0; y <= area.y1; ++y) {
-    const uint32_t* s = read.pixelAt(area.x0, y);
-    uint32_t* d = frame->pixelAt(area.x0, y);
-    for (int32_t x = 0; x <= area.x1 - area.x0; ++x) d[x] = effect.apply(s[x]);
-  }
-}
+void Layer::applyLogic(const LogicEffect& effect, const Rect& area) { applyPerPixel(effect, *frame, *picture, area); }
 
-void Layer::applyMap(const ColourMapEffect& effect, const Rect& area) {
-  if (isEmpty(area.x0, area.y0, area.x1, area.y1)) return;
-  const Image& read = effect.fromFrame ? *frame : *picture;
-  for (int32_t y = area.y0; y <= area.y1; ++y) {
-    const uint32_t* s = read.pixelAt(area.x0, y);
-    uint32_t* d = frame->pixelAt(area.x0, y);
-    for (int32_t x = 0; x <= area.x1 - area.x0; ++x) d[x] = effect.apply(s[x]);
-  }
-}
+void Layer::applyMap(const ColourMapEffect& effect, const Rect& area) { applyPerPixel(effect, *frame, *picture, area); }
 
 void Layer::renderDisplaceOnly(bool regenerate) {
   const Prepared prepared = prepare(regenerate, true, true);
