@@ -47,15 +47,9 @@ HRESULT DisplayDevice::createTextSurface(std::unique_ptr<Surface>* out, HFONT fo
   GetTextExtentPoint32A(screen, text, length, &extent);
   ReleaseDC(nullptr, screen);
 
-  DDSURFACEDESC2 description = emptySurfaceDesc();
-  description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-  description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-  description.dwWidth = static_cast<DWORD>(extent.cx);
-  description.dwHeight = static_cast<DWORD>(extent.cy);
-  auto surface = std::make_unique<Surface>();
-  const HRESULT result = surface->create(directDraw, description);
+  // The same off-screen surface as any other, of exactly the text's size.
+  const HRESULT result = createOffscreen(out, extent.cx, extent.cy);
   if (FAILED(result)) return result;
-  *out = std::move(surface);
   const HRESULT drawn = (*out)->drawText(font, text, 0, 0, background, textColour);
   return FAILED(drawn) ? drawn : S_OK;
 }

@@ -213,23 +213,27 @@ void PixelFormat::buildTables() {
     for (uint32_t b = 0; b < 256; ++b) greenBlueTable[g * 256 + b] = pack(0, g, b);
 }
 
-HRESULT readSurfaceDepth(IDirectDrawSurface7* surface, int32_t& bits) {
-  bits = 0;
-  if (surface == nullptr) return E_POINTER;
-  DDPIXELFORMAT format;
+namespace {
+
+// GetPixelFormat into a zero-filled structure, so that fields the call leaves alone read 0.
+HRESULT readPixelFormat(IDirectDrawSurface7* surface, DDPIXELFORMAT& format) {
   std::memset(&format, 0, sizeof(format));
   format.dwSize = sizeof(format);
-  const HRESULT result = surface->GetPixelFormat(&format);
+  return surface != nullptr ? surface->GetPixelFormat(&format) : E_POINTER;
+}
+
+}  // namespace
+
+HRESULT readSurfaceDepth(IDirectDrawSurface7* surface, int32_t& bits) {
+  DDPIXELFORMAT format;
+  const HRESULT result = readPixelFormat(surface, format);
   bits = static_cast<int32_t>(format.dwRGBBitCount);
   return result;
 }
 
 void setUpPixelFormat() {
   DDPIXELFORMAT format;
-  std::memset(&format, 0, sizeof(format));
-  format.dwSize = sizeof(format);
-  IDirectDrawSurface7* surface = frameSurface ? frameSurface->surface : nullptr;
-  if (surface != nullptr && SUCCEEDED(surface->GetPixelFormat(&format))) {
+  if (SUCCEEDED(readPixelFormat(frameSurface ? frameSurface->surface : nullptr, format))) {
     displayDepth = static_cast<int32_t>(format.dwRGBBitCount);
     pixelFormat.setMasks(displayDepth, format.dwRBitMask, format.dwGBitMask, format.dwBBitMask);
   } else {
@@ -272,9 +276,7 @@ HRESULT transferFrame(const Image* image) {
   int32_t depth = 0;
   HRESULT result = readSurfaceDepth(surface, depth);
   if (result != S_OK) return result;
-  DDSURFACEDESC2 locked;
-  std::memset(&locked, 0, sizeof(locked));
-  locked.dwSize = sizeof(locked);
+  DDSURFACEDESC2 locked = emptySurfaceDesc();
   result = surface->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_NOSYSLOCK, nullptr);
   if (result != S_OK) return result;
   if (image != nullptr && image->pixels != nullptr && locked.lpSurface != nullptr) {

@@ -155,16 +155,20 @@ private:
     return false;
   }
 
+  static bool cannotWrite(const std::string& path) {
+    fileError(path, "cannot write");
+    return false;
+  }
+
   bool writeFrame(uint32_t time) {
     const std::string suffix = std::to_string(time) + ".ppm";
     if (frameDriver.frameImage != nullptr) {
       const std::string path = outPath(options_, "frame-" + suffix);
-      if (!writeImage(path, *frameDriver.frameImage)) return fileError(path, "cannot write") == 0;
+      if (!writeImage(path, *frameDriver.frameImage)) return cannotWrite(path);
     }
     const headless::Snapshot screen = headless::clientArea();
     const std::string path = outPath(options_, "screen-" + suffix);
-    if (!writePpm(path, screen.width, screen.height, screen.pixels.data()))
-      return fileError(path, "cannot write") == 0;
+    if (!writePpm(path, screen.width, screen.height, screen.pixels.data())) return cannotWrite(path);
     writtenTimes_.push_back(time);
     return true;
   }
