@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace backend {
 
@@ -50,11 +51,13 @@ void showWindow(bool visible);
 void minimiseWindow();
 void restoreWindow();
 // Shows a whole window content of 0x00RRGGBB pixels, whose client area starts at row clientTop.
-void presentWindow(const uint32_t* pixels, int32_t width, int32_t height, int32_t clientTop);
+// A backend that keeps what it was shown may swap the pixels for a buffer of
+// its own: the caller then finds that buffer there, of any size and content.
+void presentWindow(std::vector<uint32_t>& pixels, int32_t width, int32_t height, int32_t clientTop);
 // Full-screen shows one frame of the display mode's size over the whole desktop,
 // scaled up and letterboxed; leaving it brings the window back.
 void setFullScreen(bool on, int32_t width, int32_t height);
-void presentFullScreen(const uint32_t* pixels, int32_t width, int32_t height);
+void presentFullScreen(std::vector<uint32_t>& pixels, int32_t width, int32_t height);
 
 // Input and window events, already in Windows terms.
 enum class EventKind {

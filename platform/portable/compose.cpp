@@ -26,7 +26,7 @@ void presentWindow(HWND__& window) {
             content.begin() + static_cast<ptrdiff_t>(strip) * window.clientWidth);
   paintOpenMenu(window, canvas);
   paintDialogs(window, canvas);
-  backend::presentWindow(content.data(), canvas.width, canvas.height, strip);
+  backend::presentWindow(content, canvas.width, canvas.height, strip);
 }
 
 }  // namespace portable

@@ -16,12 +16,24 @@ void fillBlock(PixelBlock& target, const RECT& area, uint32_t value) {
   const int32_t bytes = target.layout.bytesPerPixel();
   const int32_t width = area.right - area.left;
   if (width <= 0) return;
-  std::vector<uint8_t> row(static_cast<size_t>(width) * bytes);
-  for (int32_t x = 0; x < width; ++x) writePixel(row.data() + x * bytes, bytes, value);
-  for (int32_t y = area.top; y < area.bottom; ++y)
-    std::memcpy(
-        target.pixels + static_cast<ptrdiff_t>(y) * target.pitch + static_cast<ptrdiff_t>(area.left) * bytes,
-        row.data(), row.size());
+  const size_t rowBytes = static_cast<size_t>(width) * bytes;
+  uint8_t pixel[4] = {};
+  writePixel(pixel, bytes, value);
+  // The program clears a whole frame every step, mostly to black: a value
+  // whose bytes are all alike is a plain memset.
+  const bool sameBytes = std::all_of(pixel, pixel + bytes, [&](uint8_t byte) { return byte == pixel[0]; });
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    uint8_t* row =
+        target.pixels + static_cast<ptrdiff_t>(y) * target.pitch + static_cast<ptrdiff_t>(area.left) * bytes;
+    if (sameBytes) {
+      std::memset(row, pixel[0], rowBytes);
+      continue;
+    }
+    // Otherwise one pixel is written and the filled part doubled until the row is full.
+    std::memcpy(row, pixel, static_cast<size_t>(bytes));
+    for (size_t filled = static_cast<size_t>(bytes); filled < rowBytes; filled *= 2)
+      std::memcpy(row + filled, row, std::min(filled, rowBytes - filled));
+  }
 }
 
 void copyBlock(PixelBlock& target, const RECT& targetArea, const RECT& clip, const PixelBlock& source,

@@ -145,7 +145,7 @@ void Surface::showOnScreen() {
     for (int32_t y = 0; y < height_; ++y)
       decoder.decode(memory_.data() + static_cast<ptrdiff_t>(y) * pitch_,
                      frame.data() + static_cast<ptrdiff_t>(y) * width_, width_);
-    backend::presentFullScreen(frame.data(), width_, height_);
+    backend::presentFullScreen(frame, width_, height_);
     return;
   }
   HWND__* window =

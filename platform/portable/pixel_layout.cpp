@@ -94,8 +94,11 @@ RowDecoder::RowDecoder(const PixelLayout& layout)
 
 void RowDecoder::decode(const uint8_t* source, uint32_t* target, int32_t count) const {
   if (straight_) {
-    std::memcpy(target, source, static_cast<size_t>(count) * 4);
-    for (int32_t i = 0; i < count; ++i) target[i] &= 0xFFFFFF;
+    for (int32_t i = 0; i < count; ++i) {
+      uint32_t value;
+      std::memcpy(&value, source + static_cast<ptrdiff_t>(i) * 4, 4);
+      target[i] = value & 0xFFFFFF;
+    }
     return;
   }
   for (int32_t i = 0; i < count; ++i) {

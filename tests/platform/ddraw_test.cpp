@@ -194,13 +194,17 @@ TEST_P(SurfaceFormatTest, ColourFillAndDeviceContextsWriteTheSurfaceFormat) {
   ASSERT_EQ(setUpWindowed(), DD_OK);
   IDirectDrawSurface7* surface = offscreen(16, 16);
   const uint32_t orange = pack(layout, 0xFF, 0x80, 0x00);
-  RECT area = {4, 4, 8, 8};
+  // Seven wide: the fill repeats a pixel of unlike bytes across a row that is
+  // no power of two long, and stops at its edges.
+  RECT area = {4, 4, 11, 8};
   ASSERT_EQ(fill(surface, 0), DD_OK);
   ASSERT_EQ(fill(surface, orange, &area), DD_OK);
-  EXPECT_EQ(pixel(surface, 4, 4), orange);
-  EXPECT_EQ(pixel(surface, 7, 7), orange);
-  EXPECT_EQ(pixel(surface, 8, 8), 0u);
-  EXPECT_EQ(pixel(surface, 3, 4), 0u);
+  for (int y = 3; y <= 8; ++y) {
+    for (int x = 3; x <= 11; ++x) {
+      const bool inside = x >= 4 && x < 11 && y >= 4 && y < 8;
+      EXPECT_EQ(pixel(surface, x, y), inside ? orange : 0u) << x << "," << y;
+    }
+  }
   // GDI on the surface produces the value a fill of the same colour produces.
   HDC dc = nullptr;
   ASSERT_EQ(surface->GetDC(&dc), DD_OK);

@@ -9,13 +9,29 @@ state=$1 exe=$2 limit=$3 excluded=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 run() { bash "$here/wine_run.sh" "$state" "$exe" "$@"; }
 
-cases=$(run --gtest_list_tests ${excluded:+--gtest_filter=-$excluded} | tr -d '\r' | awk '
-  /^[^ ]/ { suite = $1; next }
-  /^  [^ ]/ { print suite $1 }')
+# Wine now and then gives up on a program before its main runs (seen on a
+# loaded machine); a listing or a case that never started is tried once more.
+list_cases() {
+  run --gtest_list_tests ${excluded:+--gtest_filter=-$excluded} | tr -d '\r' | awk '
+    /^[^ ]/ { suite = $1; next }
+    /^  [^ ]/ { print suite $1 }'
+}
+run_case() {
+  timeout -s KILL "$limit" bash "$here/wine_run.sh" "$state" "$exe" --gtest_filter="$1" >"$state/case.log" 2>&1
+}
+
+cases=$(list_cases)
+[ -n "$cases" ] || cases=$(list_cases)
+[ -n "$cases" ] || { echo "wine_gtest_each: $exe lists no test cases"; exit 1; }
 passed=0 failed=0 failures=""
 for name in $cases; do
-  if timeout -s KILL "$limit" bash "$here/wine_run.sh" "$state" "$exe" --gtest_filter="$name" >"$state/case.log" 2>&1 &&
-    grep -q '^\[  PASSED  \] 1 test' "$state/case.log"; then
+  run_case "$name"
+  status=$?
+  if ! grep -q '^\[ RUN' "$state/case.log"; then
+    run_case "$name"
+    status=$?
+  fi
+  if [ "$status" = 0 ] && grep -q '^\[  PASSED  \] 1 test' "$state/case.log"; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))

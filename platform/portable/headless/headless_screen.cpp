@@ -39,12 +39,14 @@ struct Screen {
 
 Screen screen;
 
-// Copies into the snapshot's own buffer, which is reused from present to
-// present instead of being allocated for every frame.
-void copyInto(headless::Snapshot& snapshot, const uint32_t* pixels, int32_t width, int32_t height) {
+// Keeps what was presented by trading buffers with the presenter, which
+// repaints its buffer whole every time: no copy and, after the first two
+// presents, no allocation per frame.
+void keep(headless::Snapshot& snapshot, std::vector<uint32_t>& pixels, int32_t width, int32_t height) {
   snapshot.width = width;
   snapshot.height = height;
-  snapshot.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+  snapshot.pixels.swap(pixels);
+  snapshot.pixels.resize(static_cast<size_t>(width) * height);
 }
 
 }  // namespace
@@ -149,8 +151,8 @@ void showWindow(bool visible) { screen.shown = visible; }
 void minimiseWindow() { screen.minimised = true; }
 void restoreWindow() { screen.minimised = false; }
 
-void presentWindow(const uint32_t* pixels, int32_t width, int32_t height, int32_t clientTop) {
-  copyInto(screen.content, pixels, width, height);
+void presentWindow(std::vector<uint32_t>& pixels, int32_t width, int32_t height, int32_t clientTop) {
+  keep(screen.content, pixels, width, height);
   screen.clientTop = clientTop;
   ++screen.presents;
 }
@@ -160,8 +162,8 @@ void setFullScreen(bool on, int32_t, int32_t) {
   screen.fullScreen = on;
 }
 
-void presentFullScreen(const uint32_t* pixels, int32_t width, int32_t height) {
-  copyInto(screen.frame, pixels, width, height);
+void presentFullScreen(std::vector<uint32_t>& pixels, int32_t width, int32_t height) {
+  keep(screen.frame, pixels, width, height);
   ++screen.presents;
 }
 

@@ -178,8 +178,8 @@ void restoreWindow() {
   if (video.window != nullptr) SDL_RestoreWindow(video.window);
 }
 
-void presentWindow(const uint32_t* pixels, int32_t width, int32_t height, int32_t) {
-  if (!video.fullScreen) show(pixels, width, height);
+void presentWindow(std::vector<uint32_t>& pixels, int32_t width, int32_t height, int32_t) {
+  if (!video.fullScreen) show(pixels.data(), width, height);
 }
 
 void setFullScreen(bool on, int32_t width, int32_t height) {
@@ -196,8 +196,8 @@ void setFullScreen(bool on, int32_t width, int32_t height) {
   video.fullScreen = on;
 }
 
-void presentFullScreen(const uint32_t* pixels, int32_t width, int32_t height) {
-  if (video.fullScreen) show(pixels, width, height);
+void presentFullScreen(std::vector<uint32_t>& pixels, int32_t width, int32_t height) {
+  if (video.fullScreen) show(pixels.data(), width, height);
 }
 
 }  // namespace backend
