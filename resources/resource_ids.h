@@ -35,6 +35,6 @@
 #define LUMISCENE_ABOUT_GROUP "About"
 #define LUMISCENE_ABOUT_FIRST_LINE "Vivavoriza Ruvare version 0.97 beta"
 #define LUMISCENE_ABOUT_SECOND_LINE "A lakeside at dusk, by StarfieldHQ"
-#define LUMISCENE_SITE_ADDRESS "www.starfield.example"
+#define LUMISCENE_SITE_ADDRESS "starfield.example"
 
 #endif
