@@ -104,53 +104,15 @@ inline __m128i underMovedTwin(__m128i blockRow, __m128i moved, int32_t jx) {
 inline __m128i load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
-// The shimmer's own block, whole (4 x 8), with the snapshot, the swap and the
-// 50% mix, and a twin at most one pixel away: the jitter and the row count
-// known when compiling let every row stay in a register and every shift be an
-// immediate, where the general form keeps its rows on the stack.
-template <int32_t Jx, int32_t Jy>
-void shimmerBlock(uint32_t* block, int64_t stride) {
-  constexpr int32_t rows = 8;
-  uint32_t* twinAt = block + Jy * stride + Jx;
-  __m128i original[rows];
-  __m128i twin[rows];
-  __m128i moved[rows];
-  for (int32_t k = 0; k < rows; ++k) original[k] = load(block + k * stride);
-  for (int32_t k = 0; k < rows; ++k) twin[k] = load(twinAt + k * stride);
-  for (int32_t k = 0; k < rows; ++k) {
-    moved[k] = halfPixels(twin[k], original[k]);
-    store(twinAt + k * stride, moved[k]);
-  }
-  for (int32_t k = 0; k < rows; ++k) {
-    const int32_t twinRow = k - Jy;
-    const __m128i now =
-        twinRow >= 0 && twinRow < rows ? underMovedTwin(original[k], moved[twinRow], Jx) : original[k];
-    store(block + k * stride, halfPixels(now, twin[k]));
-  }
-}
-
-using ShimmerBlock = void (*)(uint32_t*, int64_t);
-constexpr ShimmerBlock shimmerBlocks[3][3] = {
-    {shimmerBlock<-1, -1>, shimmerBlock<0, -1>, shimmerBlock<1, -1>},
-    {shimmerBlock<-1, 0>, shimmerBlock<0, 0>, shimmerBlock<1, 0>},
-    {shimmerBlock<-1, 1>, shimmerBlock<0, 1>, shimmerBlock<1, 1>},
-};
-
-}  // namespace
-
-void displaceBlock(uint32_t* block, int64_t stride, int32_t jx, int32_t jy, int32_t width, int32_t rows,
-                   const uint32_t* source, int64_t sourceStride, bool half, bool swap) {
-  if (width == 4 && rows == 8 && source == nullptr && half && swap && jx >= -1 && jx <= 1 && jy >= -1 && jy <= 1) {
-    shimmerBlocks[jy + 1][jx + 1](block, stride);
-    return;
-  }
-  if (width != 4 || rows > blockMaxRows) {
-    portable::displaceBlock(block, stride, jx, jy, width, rows, source, sourceStride, half, swap);
-    return;
-  }
-  // Every row is read before anything is written, and the block's rows are
-  // worked out in registers rather than read back: reading a row that was just
-  // stored one pixel to the side stalls the processor on almost every block.
+// The fused move of a 4-wide block. Every row is read before anything is
+// written, and the block's rows are worked out in registers rather than read
+// back: reading a row that was just stored one pixel to the side stalls the
+// processor on almost every block.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline void displaceFourWide(uint32_t* block, int64_t stride, int32_t jx, int32_t jy, int32_t rows,
+                             const uint32_t* source, int64_t sourceStride, bool half, bool swap) {
   __m128i original[blockMaxRows];
   __m128i twin[blockMaxRows];
   __m128i moved[blockMaxRows];
@@ -168,6 +130,35 @@ void displaceBlock(uint32_t* block, int64_t stride, int32_t jx, int32_t jy, int3
     const __m128i now =
         twinRow >= 0 && twinRow < rows ? underMovedTwin(original[k], moved[twinRow], jx) : original[k];
     store(block + k * stride, half ? halfPixels(now, twin[k]) : twin[k]);
+  }
+}
+
+// The shimmer's own block, whole (4 x 8), with the snapshot, the swap and the
+// 50% mix, and a twin at most one pixel away: with the jitter and the row count
+// known when compiling, every row stays in a register and every shift is an
+// immediate, where the general form keeps its rows on the stack.
+template <int32_t Jx, int32_t Jy>
+void shimmerBlock(uint32_t* block, int64_t stride) {
+  displaceFourWide(block, stride, Jx, Jy, 8, nullptr, 0, true, true);
+}
+
+using ShimmerBlock = void (*)(uint32_t*, int64_t);
+constexpr ShimmerBlock shimmerBlocks[3][3] = {
+    {shimmerBlock<-1, -1>, shimmerBlock<0, -1>, shimmerBlock<1, -1>},
+    {shimmerBlock<-1, 0>, shimmerBlock<0, 0>, shimmerBlock<1, 0>},
+    {shimmerBlock<-1, 1>, shimmerBlock<0, 1>, shimmerBlock<1, 1>},
+};
+
+}  // namespace
+
+void displaceBlock(uint32_t* block, int64_t stride, int32_t jx, int32_t jy, int32_t width, int32_t rows,
+                   const uint32_t* source, int64_t sourceStride, bool half, bool swap) {
+  if (width == 4 && rows == 8 && source == nullptr && half && swap && jx >= -1 && jx <= 1 && jy >= -1 && jy <= 1) {
+    shimmerBlocks[jy + 1][jx + 1](block, stride);
+  } else if (width == 4 && rows <= blockMaxRows) {
+    displaceFourWide(block, stride, jx, jy, rows, source, sourceStride, half, swap);
+  } else {
+    portable::displaceBlock(block, stride, jx, jy, width, rows, source, sourceStride, half, swap);
   }
 }
 
