@@ -21,19 +21,7 @@ void resetPlatform() {
   clearMessageLog();
 }
 
-bool pumpMessages(HWND window, HACCEL accelerators, int* quitCode) {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-    if (GetMessageA(&message, nullptr, 0, 0) == 0) {
-      if (quitCode != nullptr) *quitCode = static_cast<int>(message.wParam);
-      return false;
-    }
-    if (accelerators != nullptr && TranslateAcceleratorA(window, accelerators, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return true;
-}
+void letInputArrive() {}
 
 void pressKey(UINT virtualKey) { headless::pressKey(virtualKey); }
 void releaseKey(UINT virtualKey) { headless::releaseKey(virtualKey); }

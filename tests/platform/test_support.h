@@ -45,6 +45,9 @@ HWND createProgramWindow();
 // The program's loop, until no message waits: accelerators first, then dispatch.
 // Returns false once the quit message came (its parameter in quitCode).
 bool pumpMessages(HWND window, HACCEL accelerators, int* quitCode = nullptr);
+// Lets input just sent reach this thread's queue (the headless backend queues it
+// at once; a real system needs a moment).
+void letInputArrive();
 
 // Scripted input; positions in screen coordinates.
 void pressKey(UINT virtualKey);

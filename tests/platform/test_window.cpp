@@ -82,4 +82,20 @@ HWND createProgramWindow() {
                          nullptr);
 }
 
+bool pumpMessages(HWND window, HACCEL accelerators, int* quitCode) {
+  MSG message;
+  letInputArrive();
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    if (GetMessageA(&message, nullptr, 0, 0) == 0) {
+      if (quitCode != nullptr) *quitCode = static_cast<int>(message.wParam);
+      return false;
+    }
+    if (accelerators != nullptr && TranslateAcceleratorA(window, accelerators, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) letInputArrive();
+  }
+  return true;
+}
+
 }  // namespace platform_test

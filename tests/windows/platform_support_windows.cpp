@@ -91,9 +91,6 @@ void bringTestWindowForward() {
     SetForegroundWindow(window);
 }
 
-// Lets the input just sent reach this thread's queue.
-void letInputArrive() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_ALLINPUT); }
-
 Picture screenPicture(const RECT& area) {
   Picture picture;
   picture.width = area.right - area.left;
@@ -152,21 +149,7 @@ void resetPlatform() {
   boxes.clear();
 }
 
-bool pumpMessages(HWND window, HACCEL accelerators, int* quitCode) {
-  MSG message;
-  letInputArrive();
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-    if (GetMessageA(&message, nullptr, 0, 0) == 0) {
-      if (quitCode != nullptr) *quitCode = static_cast<int>(message.wParam);
-      return false;
-    }
-    if (accelerators != nullptr && TranslateAcceleratorA(window, accelerators, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) letInputArrive();
-  }
-  return true;
-}
+void letInputArrive() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_ALLINPUT); }
 
 void pressKey(UINT virtualKey) {
   bringTestWindowForward();
