@@ -57,6 +57,7 @@ void presentWindow(std::vector<uint32_t>& pixels, int32_t width, int32_t height,
 // Full-screen shows one frame of the display mode's size over the whole desktop,
 // scaled up and letterboxed; leaving it brings the window back.
 void setFullScreen(bool on, int32_t width, int32_t height);
+// Its pixels may be swapped away as presentWindow's may.
 void presentFullScreen(std::vector<uint32_t>& pixels, int32_t width, int32_t height);
 
 // Input and window events, already in Windows terms.
