@@ -35,15 +35,25 @@ void Panorama::setMotion(double newDriftX, double newDriftY, int32_t dx, int32_t
   pendingDy = dy;
 }
 
-void Panorama::advance(double dt, double& shiftX, double& shiftY) {
+void Panorama::advance(double dt, double& shiftX, double& shiftY, Image* target) {
   shiftX = pendingDx - dt * driftX;
   shiftY = pendingDy - dt * driftY;
-  scroll(shiftX, shiftY);
+  scrollInto(target != nullptr ? *target : *window, shiftX, shiftY);
   pendingDx = 0;
   pendingDy = 0;
 }
 
-void Panorama::scroll(double sx, double sy) {
+void Panorama::scroll(double sx, double sy) { scrollInto(*window, sx, sy); }
+
+const Image& Panorama::view() const {
+  if (windowBehind_) {
+    window->blit(0, 0, *tiles, viewX_, viewY_, viewX_ + window->width - 1, viewY_ + window->height - 1);
+    windowBehind_ = false;
+  }
+  return *window;
+}
+
+void Panorama::scrollInto(Image& target, double sx, double sy) {
   const int32_t w = window->width;
   const int32_t h = window->height;
   if (w <= 0 || h <= 0) return;
@@ -51,9 +61,16 @@ void Panorama::scroll(double sx, double sy) {
   offsetY = wrapOffset(offsetY + sy, 2.0 * h);
   const int32_t ix = truncateToInt32(offsetX);
   const int32_t iy = truncateToInt32(offsetY);
-  // A NaN shift would leave the offset outside the tiles; the window then keeps its content.
-  if (ix < 0 || iy < 0 || ix >= 2 * w || iy >= 2 * h) return;
-  window->blit(0, 0, *tiles, ix, iy, ix + w - 1, iy + h - 1);
+  // A NaN shift would leave the offset outside the tiles; the window then keeps
+  // its content, which is the last view shown.
+  if (ix < 0 || iy < 0 || ix >= 2 * w || iy >= 2 * h) {
+    if (&target != window.get()) target.blit(0, 0, view(), 0, 0, w - 1, h - 1);
+    return;
+  }
+  target.blit(0, 0, *tiles, ix, iy, ix + w - 1, iy + h - 1);
+  windowBehind_ = &target != window.get();
+  viewX_ = ix;
+  viewY_ = iy;
 }
 
 void Layer::setPlacement(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -120,8 +137,26 @@ void Layer::attach(uint32_t& seedCounter, Image*& sceneFrame, Image*& scenePictu
   }
 }
 
+bool Layer::copiesWholeView() const {
+  if (!panorama || !hasPanorama || frame == nullptr || picture != panorama->window.get()) return false;
+  if (effectCount() != 0 || blend.weightR != 1.0 || blend.weightG != 1.0 || blend.weightB != 1.0) return false;
+  const Image& view = *panorama->window;
+  return axisX.low == 0 && axisY.low == 0 && axisX.high == view.width - 1 && axisY.high == view.height - 1 &&
+         frame->width >= view.width && frame->height >= view.height;
+}
+
+bool Layer::readsPicture() const {
+  if (blend.weightR != 0.0 || blend.weightG != 0.0 || blend.weightB != 0.0) return true;
+  // A displacement from a snapshot reads only the frame; every other effect may read the picture.
+  for (int32_t i = 0; i < effectCount(); ++i) {
+    const DisplaceEffect* displace = effects[i]->asDisplace();
+    if (effects[i]->kind != EffectKind::Displace || displace == nullptr || displace->snapshot == 0) return true;
+  }
+  return false;
+}
+
 void Layer::update(double dt, double& shiftX, double& shiftY) {
-  if (panorama && hasPanorama) panorama->advance(dt, shiftX, shiftY);
+  if (panorama && hasPanorama) panorama->advance(dt, shiftX, shiftY, viewIntoFrame ? frame : nullptr);
   axisX.advance(dt, shiftX);
   axisY.advance(dt, shiftY);
 }
@@ -144,7 +179,7 @@ void Layer::render(bool regenerate) {
       renderPlain(regenerate);
     }
   }
-  if (frame != nullptr && picture != nullptr) {
+  if (frame != nullptr && picture != nullptr && !viewIntoFrame) {
     blend.apply(*frame, *picture, axisX.low, axisY.low, axisX.high, axisY.high);
   }
 }
@@ -200,8 +235,17 @@ void Scene::update() {
   const double dt = elapsedMs * 0.001;
   double shiftX = 0.0;
   double shiftY = 0.0;
-  for (auto& layer : layers) {
+  for (int32_t slot = 0; slot < layerSlots; ++slot) {
+    Layer* layer = layers[slot].get();
     if (!layer) continue;
+    // A panorama whose window only the blend stage copies whole into the frame
+    // scrolls into the frame itself: one full-frame pass instead of two.
+    bool direct = layer->copiesWholeView();
+    for (int32_t later = slot + 1; direct && later < layerSlots; ++later) {
+      const Layer* next = layers[later].get();
+      direct = next == nullptr || next->picture != layer->picture || !next->readsPicture();
+    }
+    layer->viewIntoFrame = direct;
     layer->update(dt, shiftX, shiftY);
     layer->render(restart != 0);
   }

@@ -54,9 +54,15 @@ public:
   void setMotion(double newDriftX, double newDriftY, int32_t dx, int32_t dy);
   // Turns the pending pointer shift and the drift over dt into the shifts it
   // scrolls by, writes them to the caller's variables and clears the pending shift.
-  void advance(double dt, double& shiftX, double& shiftY);
+  // With a target the view goes there rather than into the window (scrollInto).
+  void advance(double dt, double& shiftX, double& shiftY, Image* target = nullptr);
   // Moves the window by (sx, sy) and refreshes it from the tiles.
   void scroll(double sx, double sy);
+  // Moves the window the same way but writes the view into target at (0, 0)
+  // instead; the window keeps older content until a scroll refreshes it.
+  void scrollInto(Image& target, double sx, double sy);
+  // The part of the tiling shown now: the window, brought up to date first.
+  const Image& view() const;
 
   std::unique_ptr<Image> window;
   std::unique_ptr<Image> tiles;
@@ -66,6 +72,12 @@ public:
   int32_t pendingDy = 0;
   double offsetX = 0.0;
   double offsetY = 0.0;
+
+private:
+  // The window lags behind the view since scrollInto wrote elsewhere; the view's corner in the tiles.
+  mutable bool windowBehind_ = false;
+  int32_t viewX_ = 0;
+  int32_t viewY_ = 0;
 };
 
 using ImageStore = std::vector<std::unique_ptr<Image>>;
@@ -86,6 +98,7 @@ public:
   void attach(uint32_t& seedCounter, Image*& sceneFrame, Image*& scenePicture, Image*& sceneScratchA,
               Image*& sceneScratchB, ImageStore& store);
   // Advances the panorama (which overwrites the shared shifts) and both axes.
+  // With viewIntoFrame set the panorama scrolls straight into the frame.
   void update(double dt, double& shiftX, double& shiftY);
   // Draws the blocks with the renderer the effects call for, then the blend stage.
   void render(bool regenerate);
@@ -98,6 +111,10 @@ public:
 
   // The effects in use: the slots up to the first empty one.
   int32_t effectCount() const;
+  // Whether the blend stage only copies the whole panorama window unchanged into the frame.
+  bool copiesWholeView() const;
+  // Whether drawing this layer reads its picture (rather than the frame and its scratch images only).
+  bool readsPicture() const;
 
   double density = 0.0;
   Axis axisX;
@@ -110,6 +127,8 @@ public:
   Image* scratchA = nullptr;
   Image* scratchB = nullptr;
   std::array<std::unique_ptr<Effect>, effectSlots> effects;
+  // Set by the scene for one pass: the panorama writes the frame, so the blend stage's copy is left out.
+  bool viewIntoFrame = false;
 
 private:
   struct Rect {
