@@ -18,17 +18,28 @@ constexpr int labelMargin = 12;
 HRESULT presentFrame() {
   frameDriver.preparePictures();
   if (!frameDriver.advanceFrame()) return S_OK;
-  HRESULT result = transferFrame(frameDriver.frameImage);
-  if (result != S_OK) return result;
+  if (!frameSurface) return E_POINTER;
+  // The frame goes straight into a back buffer of the frame surface's size and
+  // layout: it covers it whole, so neither the frame surface's copy nor a clear is needed.
+  IDirectDrawSurface7* back = displayDevice ? displayDevice->back : nullptr;
+  HRESULT result = back != nullptr ? transferFrameInto(frameDriver.frameImage, back) : S_FALSE;
+  if (FAILED(result)) return result;
+  const bool direct = result == S_OK;
+  if (!direct) {
+    result = transferFrame(frameDriver.frameImage);
+    if (result != S_OK) return result;
+  }
   if (readoutOn) {
-    result = drawReadout();
+    result = drawReadout(direct ? back : nullptr);
     if (result != S_OK) return result;
   }
   if (!displayDevice || !siteLabel || !productLabelSurface) return E_POINTER;
-  result = displayDevice->clearBack(0);
-  if (result != S_OK) return result;
-  result = displayDevice->drawToBack(0, 0, frameSurface.get(), nullptr);
-  if (result != S_OK) return result;
+  if (!direct) {
+    result = displayDevice->clearBack(0);
+    if (result != S_OK) return result;
+    result = displayDevice->drawToBack(0, 0, frameSurface.get(), nullptr);
+    if (result != S_OK) return result;
+  }
   const int bottom = frameHeight - labelMargin;
   result = displayDevice->drawToBack(labelMargin, bottom - siteLabel->height(), siteLabel.get(), nullptr);
   if (result != S_OK) return result;

@@ -58,10 +58,16 @@ HRESULT Surface::drawText(HFONT font, const char* text, int x, int y, COLORREF b
                           COLORREF textColour) {
   if (surface == nullptr || text == nullptr) return E_INVALIDARG;
   // Restoring first brings a lost surface back before every drawing.
-  HRESULT result = surface->Restore();
+  const HRESULT result = surface->Restore();
   if (FAILED(result)) return result;
+  return drawSurfaceText(surface, font, text, x, y, background, textColour);
+}
+
+HRESULT drawSurfaceText(IDirectDrawSurface7* surface, HFONT font, const char* text, int x, int y,
+                        COLORREF background, COLORREF textColour) {
+  if (surface == nullptr || text == nullptr) return E_INVALIDARG;
   HDC context = nullptr;
-  result = surface->GetDC(&context);
+  HRESULT result = surface->GetDC(&context);
   if (FAILED(result)) return result;
   SetBkColor(context, background);
   SetTextColor(context, textColour);
@@ -125,7 +131,7 @@ HRESULT drawLabels() {
   return productLabelSurface->drawText(nullptr, productLabel.c_str(), 0, 0, 0, labelColour);
 }
 
-HRESULT drawReadout() {
+HRESULT drawReadout(IDirectDrawSurface7* target) {
   if (!frameSurface) return E_POINTER;
   const uint32_t now = millisecondsNow();
   const uint32_t elapsed = now - readout.lastRefreshMs;
@@ -140,6 +146,8 @@ HRESULT drawReadout() {
     readout.lastRefreshMs = now;
     readout.framesSinceRefresh = 0;
   }
+  if (target != nullptr)
+    return drawSurfaceText(target, nullptr, readout.text.c_str(), 4, 4, readoutBackground, readoutForeground);
   return frameSurface->drawText(nullptr, readout.text.c_str(), 4, 4, readoutBackground, readoutForeground);
 }
 

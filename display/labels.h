@@ -3,7 +3,7 @@
 // The maker's site name (bottom left) and the product label (bottom right) are
 // rendered once per display set-up into surfaces of exactly the text's size,
 // with black as a transparent source colour key. The readout (key P) is drawn
-// into the frame surface at the top left and refreshed every 500 ms.
+// over the frame at the top left and refreshed every 500 ms.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +33,11 @@ void buildCaptions();
 HRESULT createFrameSurface();
 HRESULT createLabels();
 HRESULT drawLabels();
-HRESULT drawReadout();
+// Refreshes the readout's text when due and draws it at the frame's top left:
+// into frameSurface, or into target when the frame went straight there.
+HRESULT drawReadout(IDirectDrawSurface7* target = nullptr);
+// Text on any surface through its device context, without restoring it first.
+HRESULT drawSurfaceText(IDirectDrawSurface7* surface, HFONT font, const char* text, int x, int y,
+                        COLORREF background, COLORREF textColour);
 
 }  // namespace lumiscene

@@ -269,16 +269,28 @@ void convertPixels(const PixelFormat& format, int32_t depth, const uint32_t* sou
   }
 }
 
-HRESULT transferFrame(const Image* image) {
-  // Without a frame surface there is nothing to write into: a failure, not a crash.
-  if (!frameSurface || frameSurface->surface == nullptr) return E_POINTER;
-  IDirectDrawSurface7* surface = frameSurface->surface;
+namespace {
+
+bool samePixelFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) {
+  return a.dwRGBBitCount == b.dwRGBBitCount && a.dwRBitMask == b.dwRBitMask && a.dwGBitMask == b.dwGBitMask &&
+         a.dwBBitMask == b.dwBBitMask && (a.dwFlags & DDPF_PALETTEINDEXED8) == (b.dwFlags & DDPF_PALETTEINDEXED8);
+}
+
+// Locks the surface and converts the frame into it. With a model, a surface of
+// another size or layout than the model's is left as it was and S_FALSE returned.
+HRESULT convertInto(IDirectDrawSurface7* surface, const Image* image, const DDSURFACEDESC2* model) {
   int32_t depth = 0;
   HRESULT result = readSurfaceDepth(surface, depth);
   if (result != S_OK) return result;
   DDSURFACEDESC2 locked = emptySurfaceDesc();
   result = surface->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_NOSYSLOCK, nullptr);
   if (result != S_OK) return result;
+  if (model != nullptr &&
+      (locked.dwWidth != model->dwWidth || locked.dwHeight != model->dwHeight ||
+       !samePixelFormat(locked.ddpfPixelFormat, model->ddpfPixelFormat))) {
+    surface->Unlock(nullptr);
+    return S_FALSE;
+  }
   if (image != nullptr && image->pixels != nullptr && locked.lpSurface != nullptr) {
     const int32_t columns = std::min(image->width, maxColumns);
     const int32_t rows = std::min(image->height, maxRows);
@@ -287,6 +299,19 @@ HRESULT transferFrame(const Image* image) {
   }
   surface->Unlock(nullptr);
   return S_OK;
+}
+
+}  // namespace
+
+HRESULT transferFrame(const Image* image) {
+  // Without a frame surface there is nothing to write into: a failure, not a crash.
+  if (!frameSurface || frameSurface->surface == nullptr) return E_POINTER;
+  return convertInto(frameSurface->surface, image, nullptr);
+}
+
+HRESULT transferFrameInto(const Image* image, IDirectDrawSurface7* surface) {
+  if (!frameSurface || frameSurface->surface == nullptr || surface == nullptr) return E_POINTER;
+  return convertInto(surface, image, &frameSurface->desc);
 }
 
 }  // namespace lumiscene

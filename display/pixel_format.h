@@ -49,6 +49,10 @@ void setUpPixelFormat();
 
 // Converts a 32-bit frame into the locked frameSurface.
 HRESULT transferFrame(const Image* image);
+// Converts it into another surface (the back buffer) instead, when that surface
+// has exactly frameSurface's size and layout, so that the result is what a blit
+// of frameSurface would leave there; S_FALSE, with nothing written, when it has not.
+HRESULT transferFrameInto(const Image* image, IDirectDrawSurface7* surface);
 
 // The conversion itself, on memory: `columns` pixels of `rows` rows, at the
 // given destination depth and pitch. Exposed for the benchmark and the tests.
