@@ -9,6 +9,25 @@
 
 namespace portable {
 
+namespace {
+
+// The area a surface showed, decoded into client rows of the given width.
+void decodeShown(const ClientSource& source, uint32_t* clientRows, int32_t width) {
+  const RowDecoder decoder(source.layout);
+  const int32_t columns = source.area.right - source.area.left;
+  for (int32_t y = source.area.top; y < source.area.bottom; ++y)
+    decoder.decode(source.pixels + static_cast<ptrdiff_t>(y - source.area.top) * source.pitch,
+                   clientRows + static_cast<ptrdiff_t>(y) * width + source.area.left, columns);
+}
+
+}  // namespace
+
+void settleClientPixels(HWND__& window) {
+  if (window.shownFrom.surface == nullptr) return;
+  decodeShown(window.shownFrom, window.client.data(), window.clientWidth);
+  window.shownFrom = ClientSource{};
+}
+
 void presentWindow(HWND__& window) {
   if (window.dialog != nullptr) {
     if (HWND__* owner = findWindow(window.owner); owner != nullptr) presentWindow(*owner);
@@ -23,8 +42,14 @@ void presentWindow(HWND__& window) {
   content.resize(static_cast<size_t>(window.clientWidth) * (window.clientHeight + strip));
   Canvas canvas{content.data(), window.clientWidth, window.clientHeight + strip};
   paintMenuStrip(window, canvas);
-  std::copy(window.client.begin(), window.client.end(),
-            content.begin() + static_cast<ptrdiff_t>(strip) * window.clientWidth);
+  // A surface that showed the whole client area is its only source: one
+  // conversion from its memory into what the backend shows.
+  uint32_t* clientRows = content.data() + static_cast<ptrdiff_t>(strip) * window.clientWidth;
+  const ClientSource& shown = window.shownFrom;
+  const bool wholeShown = shown.surface != nullptr && shown.area.left == 0 && shown.area.top == 0 &&
+                          shown.area.right == window.clientWidth && shown.area.bottom == window.clientHeight;
+  if (!wholeShown) std::copy(window.client.begin(), window.client.end(), clientRows);
+  if (shown.surface != nullptr) decodeShown(shown, clientRows, window.clientWidth);
   paintOpenMenu(window, canvas);
   paintDialogs(window, canvas);
   backend::presentWindow(content, canvas.width, canvas.height, strip);

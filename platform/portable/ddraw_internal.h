@@ -129,6 +129,12 @@ class Surface final : public IDirectDrawSurface7, public LosableSurface {
   void fillPixelFormat(DDPIXELFORMAT& format) const;
   // Shows a primary surface's new content: the window's client area, or the full screen after a flip.
   void showOnScreen();
+  // The window a primary surface without a back buffer shows in, if any, and
+  // the part of its client area (client coordinates) that the surface covers.
+  HWND__* shownWindow(RECT& area) const;
+  // Called before the memory changes: windows that will not show the new
+  // content over exactly what they showed from it take their pixels first.
+  void beforeWrite();
 
   ULONG references_ = 1;
   DirectDraw* owner_;

@@ -79,6 +79,7 @@ Surface::Surface(DirectDraw* owner, int32_t width, int32_t height, const PixelLa
 }
 
 Surface::~Surface() {
+  settleClientsOf(this);
   untrackSurface(this);
   liveSurfaces.erase(std::remove(liveSurfaces.begin(), liveSurfaces.end(), this), liveSurfaces.end());
 }
@@ -117,6 +118,7 @@ ULONG Surface::Release() {
 }
 
 void Surface::lose() {
+  settleClientsOf(this);
   lost_ = true;
   std::fill(memory_.begin(), memory_.end(), 0);
 }
@@ -149,21 +151,48 @@ void Surface::showOnScreen() {
     backend::presentFullScreen(frame, width_, height_);
     return;
   }
+  RECT area;
+  HWND__* window = shownWindow(area);
+  if (window == nullptr) return;
+  fitClientPixels(*window);
+  // The window reads its client pixels from this memory until it changes
+  // (beforeWrite): presenting converts them once, straight into what is shown.
+  if (window->shownFrom.surface != nullptr && window->shownFrom.surface != this) settleClientPixels(*window);
+  const RECT client = clientRectOnScreen(*window);
+  window->shownFrom = {this,
+                       memory_.data() + static_cast<ptrdiff_t>(area.top + client.top) * pitch_ +
+                           static_cast<ptrdiff_t>(area.left + client.left) * layout_.bytesPerPixel(),
+                       pitch_, layout_, area};
+  presentWindow(*window);
+}
+
+HWND__* Surface::shownWindow(RECT& area) const {
+  if (!(caps_ & DDSCAPS_PRIMARYSURFACE) || back_ != nullptr) return nullptr;
   HWND__* window =
       clipper_ != nullptr && clipper_->window() != nullptr ? findWindow(clipper_->window()) : screenWindow();
-  if (window == nullptr || !window->visible) return;
-  fitClientPixels(*window);
+  if (window == nullptr || !window->visible) return nullptr;
   const RECT client = clientRectOnScreen(*window);
   const RECT shown = intersect(client, {0, 0, width_, height_});
-  const int32_t bytes = layout_.bytesPerPixel();
-  const RowDecoder decoder(layout_);
-  for (int32_t y = shown.top; y < shown.bottom; ++y)
-    decoder.decode(
-        memory_.data() + static_cast<ptrdiff_t>(y) * pitch_ + static_cast<ptrdiff_t>(shown.left) * bytes,
-        window->client.data() + static_cast<ptrdiff_t>(y - client.top) * window->clientWidth +
-            (shown.left - client.left),
-        shown.right - shown.left);
-  presentWindow(*window);
+  area = {shown.left - client.left, shown.top - client.top, shown.right - client.left, shown.bottom - client.top};
+  return window;
+}
+
+void Surface::beforeWrite() {
+  if (!(caps_ & DDSCAPS_PRIMARYSURFACE)) return;
+  RECT area;
+  const HWND__* window = shownWindow(area);
+  // The window that will show this write over the same area of a client area
+  // of the same size keeps reading; everyone else takes the old pixels now.
+  if (window != nullptr) {
+    const RECT client = clientRectOnScreen(*window);
+    const ClientSource& shown = window->shownFrom;
+    const bool same = shown.surface == this && shown.area.left == area.left && shown.area.top == area.top &&
+                      shown.area.right == area.right && shown.area.bottom == area.bottom &&
+                      window->clientWidth == client.right - client.left &&
+                      window->clientHeight == client.bottom - client.top;
+    if (!same) window = nullptr;
+  }
+  settleClientsOf(this, window);
 }
 
 HRESULT Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 source, LPRECT sourceRect, DWORD flags,
@@ -178,6 +207,7 @@ HRESULT Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 source, LPRECT source
   PixelBlock pixels = block();
   if (flags & DDBLT_COLORFILL) {
     if (effects == nullptr || effects->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
+    beforeWrite();
     fillBlock(pixels, clip, effects->dwFillColor & layout_.valueMask());
   } else {
     Surface* from = Surface::from(source);
@@ -194,6 +224,7 @@ HRESULT Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 source, LPRECT source
       if (!from->hasSourceKey_) return DDERR_NOCOLORKEY;
       key = rangeOf(from->sourceKey_, from->layout_);
     }
+    beforeWrite();
     copyBlock(pixels, target, clip, from->block(), area, key);
   }
   showOnScreen();
@@ -222,6 +253,7 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 source, LPRECT s
     key = rangeOf(from->sourceKey_, from->layout_);
   }
   PixelBlock pixels = block();
+  beforeWrite();
   copyBlock(pixels, target, target, from->block(), area, key);
   showOnScreen();
   return DD_OK;
@@ -259,6 +291,7 @@ HRESULT Surface::GetDC(HDC* dc) {
   if (lost_) return DDERR_SURFACELOST;
   if (dc_ != nullptr) return DDERR_DCALREADYCREATED;
   if (locked_) return DDERR_SURFACEBUSY;
+  beforeWrite();
   dc_ = makeSurfaceDC({memory_.data(), pitch_, width_, height_, layout_});
   *dc = dc_;
   return DD_OK;
@@ -319,6 +352,7 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD, HANDLE) {
   if (const HRESULT state = busyOrLost(); state != DD_OK) return state;
   const RECT area = rect != nullptr ? *rect : RECT{0, 0, width_, height_};
   if (!validRect(area, width_, height_)) return DDERR_INVALIDRECT;
+  beforeWrite();
   fillDescription(*desc);
   desc->dwFlags |= DDSD_LPSURFACE;
   desc->lpSurface = memory_.data() + static_cast<ptrdiff_t>(area.top) * pitch_ +
@@ -348,6 +382,7 @@ HRESULT Surface::Restore() {
     layout_ = display().layout;
     pitch_ = (width_ * layout_.bytesPerPixel() + 7) / 8 * 8;
   }
+  settleClientsOf(this);
   memory_.assign(static_cast<size_t>(pitch_) * height_, 0);
   generation_ = display().generation;
   lost_ = false;

@@ -92,6 +92,8 @@ HDC WINAPI GetDC(HWND window) {
   HWND__* record = portable::findWindow(window);
   if (record == nullptr) return nullptr;
   portable::fitClientPixels(*record);
+  // Drawing goes into the window's own pixels, which must hold what the window shows.
+  portable::settleClientPixels(*record);
   HDC__* context = makeContext({reinterpret_cast<uint8_t*>(record->client.data()), record->clientWidth * 4,
                                 record->clientWidth, record->clientHeight, portable::standardLayout(32)});
   context->window = window;

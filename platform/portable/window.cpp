@@ -47,6 +47,11 @@ HWND__* findWindow(HWND window) {
   return nullptr;
 }
 
+void settleClientsOf(const void* surface, const HWND__* except) {
+  for (const auto& record : windows)
+    if (record->shownFrom.surface == surface && record.get() != except) settleClientPixels(*record);
+}
+
 HWND__* screenWindow() {
   for (const auto& record : windows)
     if (record->alive && record->onScreen) return record.get();
@@ -85,6 +90,7 @@ void fitClientPixels(HWND__& window) {
   const RECT client = clientRectOnScreen(window);
   const int32_t width = client.right - client.left, height = client.bottom - client.top;
   if (width == window.clientWidth && height == window.clientHeight) return;
+  settleClientPixels(window);
   // The class brush is a system colour index plus one; COLOR_WINDOW is white.
   const auto brush = reinterpret_cast<uintptr_t>(window.background);
   const uint32_t background = brush == COLOR_WINDOW + 1    ? 0xFFFFFF

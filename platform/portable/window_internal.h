@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/portable/pixel_layout.h"
 #include "platform/portable/resource_table.h"
 #include "platform/portable/user.h"
 
@@ -37,7 +38,18 @@ struct HICON__ {
 
 namespace portable {
 struct DialogState;
-}
+
+// Where the client area's latest pixels are when a primary surface showed them
+// last: in that surface's memory, read once when the window is put together,
+// instead of being copied into the window's own pixels first.
+struct ClientSource {
+  const void* surface = nullptr;    // null: the window's own pixels are all current
+  const uint8_t* pixels = nullptr;  // the area's top-left pixel in the surface's memory
+  int32_t pitch = 0;
+  PixelLayout layout;
+  RECT area{};  // client coordinates
+};
+}  // namespace portable
 
 struct HWND__ {
   std::string className;
@@ -60,7 +72,8 @@ struct HWND__ {
   bool active = false;
   bool onScreen = false;         // the backend's window stands for this one
   int32_t modalDepth = 0;        // modal loops running on top of this window
-  std::vector<uint32_t> client;  // client-area pixels, 0x00RRGGBB
+  std::vector<uint32_t> client;  // client-area pixels, 0x00RRGGBB (behind shownFrom's area)
+  portable::ClientSource shownFrom;
   int32_t clientWidth = 0;
   int32_t clientHeight = 0;
   portable::DialogState* dialog = nullptr;
@@ -99,6 +112,12 @@ void destroyWindow(HWND__& window);
 
 // Client pixels sized to the current client area (new parts take the class background).
 void fitClientPixels(HWND__& window);
+// Takes the pixels a surface last showed in the client area into the window's
+// own and forgets the surface: before that memory changes other than by a new
+// present, goes, or the client area changes size.
+void settleClientPixels(HWND__& window);
+// The same for every window showing part of the surface's memory, but `except`.
+void settleClientsOf(const void* surface, const HWND__* except = nullptr);
 // Puts together menu strip, client pixels and any open menu or dialog and hands the result to the backend.
 void presentWindow(HWND__& window);
 
