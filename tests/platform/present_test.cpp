@@ -19,7 +19,8 @@ class PresentTest : public ::testing::Test {
     window = createProgramWindow();
     ASSERT_NE(window, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
-    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr), DD_OK);
+    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr),
+              DD_OK);
     ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_NORMAL), DD_OK);
     DDSURFACEDESC2 desc = {};
     desc.dwSize = sizeof(desc);
@@ -58,7 +59,9 @@ class PresentTest : public ::testing::Test {
     return primary->Blt(&target, back, nullptr, DDBLT_WAIT, nullptr);
   }
 
-  void moveTo(int x, int y) { SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }
+  void moveTo(int x, int y) {
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 
   // Puts the window together again without a new frame (GDI on the window presents it).
   void showAgain() { ReleaseDC(window, GetDC(window)); }
