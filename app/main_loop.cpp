@@ -4,7 +4,7 @@
 #include "display/display_setup.h"
 #include "display/labels.h"
 #include "display/pixel_format.h"
-#include "scene/frame_driver.h"
+#include "display/program_frames.h"
 
 namespace lumiscene {
 
@@ -16,8 +16,9 @@ constexpr int labelMargin = 12;
 }  // namespace
 
 HRESULT presentFrame() {
-  frameDriver.preparePictures();
-  if (!frameDriver.advanceFrame()) return S_OK;
+  const FrameInputs inputs = programFrameInputs();
+  frameDriver.preparePictures(inputs);
+  if (!frameDriver.advanceFrame(inputs)) return S_OK;
   if (!frameSurface) return E_POINTER;
   // The frame goes straight into a back buffer of the frame surface's size and
   // layout: it covers it whole, so neither the frame surface's copy nor a clear is needed.

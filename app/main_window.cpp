@@ -4,7 +4,7 @@
 #include "display/display_setup.h"
 #include "display/labels.h"
 #include "resources/resource_ids.h"
-#include "scene/frame_driver.h"
+#include "display/program_frames.h"
 
 namespace lumiscene {
 

@@ -21,7 +21,7 @@
 #include "pictures/random.h"
 #include "platform/portable/headless/headless.h"
 #include "platform/win32.h"
-#include "scene/frame_driver.h"
+#include "display/program_frames.h"
 #include "scene/image.h"
 
 namespace {
@@ -93,7 +93,7 @@ BENCHMARK_CAPTURE(BM_TransferFrame, 32bgr, DisplayFormat{32, 0x0000FF, 0x00FF00,
 
 void BM_FrameStep(benchmark::State& state) {
   if (!loadProgramPictures(state) || !setUpDisplay(DisplayFormat{32, 0xFF0000, 0x00FF00, 0x0000FF}, state)) return;
-  frameDriver = FrameDriver{};
+  frameDriver = FrameDriver{programFrameHost()};
   appActive = true;
   presentFrame();  // the first frame builds both scenes
   for (auto _ : state) {

@@ -16,9 +16,9 @@
 #include "app/app_flags.h"
 #include "app/clock.h"
 #include "display/display_depth.h"
+#include "display/program_frames.h"
 #include "pictures/embedded_pictures.h"
 #include "platform/portable/headless/headless.h"
-#include "scene/frame_driver.h"
 #include "scene/image.h"
 
 namespace {
@@ -52,11 +52,11 @@ struct DriverSetUp {
 
   // Builds both scenes through the first frame.
   void buildScenes() {
-    driver.preparePictures();
-    driver.advanceFrame();
+    driver.preparePictures(lumiscene::programFrameInputs());
+    driver.advanceFrame(lumiscene::programFrameInputs());
   }
 
-  lumiscene::FrameDriver driver;
+  lumiscene::FrameDriver driver{lumiscene::programFrameHost()};
 };
 
 void BM_FrameMemcpy(benchmark::State& state) {
@@ -107,10 +107,10 @@ void BM_PreparePictures16(benchmark::State& state) {
     // Only a change of depth prepares again: start each round from a deep display.
     state.PauseTiming();
     lumiscene::displayDepth = 32;
-    setUp.driver.preparePictures();
+    setUp.driver.preparePictures(lumiscene::programFrameInputs());
     state.ResumeTiming();
     lumiscene::displayDepth = 16;
-    setUp.driver.preparePictures();
+    setUp.driver.preparePictures(lumiscene::programFrameInputs());
     benchmark::ClobberMemory();
   }
 }

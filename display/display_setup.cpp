@@ -3,7 +3,7 @@
 #include "display/labels.h"
 #include "display/pixel_format.h"
 #include "resources/resource_ids.h"
-#include "scene/frame_driver.h"
+#include "display/program_frames.h"
 
 namespace lumiscene {
 

@@ -7,7 +7,7 @@
 #include "display/display_depth.h"
 #include "display/display_setup.h"
 #include "display/pixel_format.h"
-#include "scene/frame_driver.h"
+#include "display/program_frames.h"
 
 namespace lumiscene {
 

@@ -2,11 +2,6 @@
 // per-frame decisions (mode timer, key, pointer panning, inset pulse).
 #include "scene/frame_driver.h"
 
-#include "app/app_flags.h"
-#include "app/clock.h"
-#include "display/display_depth.h"
-#include "pictures/embedded_pictures.h"
-#include "platform/win32.h"
 
 namespace lumiscene {
 
@@ -35,22 +30,29 @@ int32_t panShift(int32_t position, int32_t last, int32_t factor) {
 
 }  // namespace
 
-void FrameDriver::preparePictures() {
-  if (displayDepth == preparedDepth_) return;
-  if (!picture1 || !picture2) return;
-  refreshCopy(preparedPicture1, *picture1);
-  refreshCopy(preparedPicture2, *picture2);
-  const int32_t level = displayDepth < deepDisplayDepth ? shallowNoiseLevel : noNoiseLevel;
+FrameDriver::FrameDriver(FrameHost host) : host_(std::move(host)) {
+  if (!host_.milliseconds) host_.milliseconds = [] { return uint32_t{0}; };
+  if (!host_.sleep) host_.sleep = [](uint32_t) {};
+  if (!host_.readPointer) host_.readPointer = [](CursorPosition&) { return false; };
+}
+
+void FrameDriver::preparePictures(const FrameInputs& inputs) {
+  if (inputs.displayDepth == preparedDepth_) return;
+  if (inputs.picture1 == nullptr || inputs.picture2 == nullptr) return;
+  refreshCopy(preparedPicture1, *inputs.picture1);
+  refreshCopy(preparedPicture2, *inputs.picture2);
+  const int32_t level = inputs.displayDepth < deepDisplayDepth ? shallowNoiseLevel : noNoiseLevel;
   // The seed restarts at 0, so the same depth always yields the same noise.
   const uint32_t seed = preparedPicture2->addNoise(level, 0);
   preparedPicture1->addNoise(level, seed);
-  preparedDepth_ = displayDepth;
+  preparedDepth_ = inputs.displayDepth;
 }
 
 void FrameDriver::buildScenes() {
   DisplaceEffect shimmerEffect;
 
   scene1_ = std::make_unique<Scene>(frameImage, preparedPicture1.get());
+  scene1_->clock = host_.milliseconds;
 
   auto panoramaLayer = std::make_unique<Layer>();
   panoramaLayer->setPlacement(0, 0, 639, 479);
@@ -76,11 +78,12 @@ void FrameDriver::buildScenes() {
   shimmerLayer->setEffect(std::make_unique<DisplaceEffect>(shimmerEffect), 0);
   scene1_->setLayer(std::move(shimmerLayer), 1);
 
-  uint32_t seedCounter = millisecondsNow();
+  uint32_t seedCounter = host_.milliseconds();
   scene1_->attach(seedCounter);
   frameImage = scene1_->frame;
 
   scene2_ = std::make_unique<Scene>(frameImage, preparedPicture2.get());
+  scene2_->clock = host_.milliseconds;
   auto insetLayer = std::make_unique<Layer>();
   insetLayer->setPlacement(50, 50, 589, 429);
   insetLayer->density = 0.0;
@@ -95,18 +98,18 @@ double FrameDriver::pulse(uint32_t t) {
   return 2.0 - x;
 }
 
-bool FrameDriver::advanceFrame() {
-  Sleep(idleSleepMs[appActive ? 0 : 1]);
+bool FrameDriver::advanceFrame(const FrameInputs& inputs) {
+  host_.sleep(idleSleepMs[inputs.active ? 0 : 1]);
 
   if (!scene1_) {
     // Nothing to build from until preparePictures has run with the pictures loaded.
     if (!preparedPicture1 || !preparedPicture2) return false;
     buildScenes();
     scene1_->setActive(1, 1);
-    modeStart_ = millisecondsNow();
+    modeStart_ = host_.milliseconds();
   }
 
-  const uint32_t now = millisecondsNow();
+  const uint32_t now = host_.milliseconds();
   const int32_t elapsedSeconds = static_cast<int32_t>(now - modeStart_) / 1000;
   const int32_t limit = insetMode == 1 ? insetSeconds : sceneSeconds;
   if (limit - elapsedSeconds <= 0 && appliedMode_ == insetMode) insetMode = insetMode == 0 ? 1 : 0;
@@ -115,20 +118,20 @@ bool FrameDriver::advanceFrame() {
   if (appliedMode_ != insetMode) {
     appliedMode_ = insetMode;
     scene2_->setActive(insetMode, 1);
-    modeStart_ = millisecondsNow();
+    modeStart_ = host_.milliseconds();
   }
 
   int32_t dx = 0;
   int32_t dy = 0;
-  POINT point;
-  if (GetCursorPos(&point)) {
+  CursorPosition point;
+  if (host_.readPointer(point)) {
     dx = panShift(point.x, lastCursor.x, panFactorX);
     dy = panShift(point.y, lastCursor.y, panFactorY);
     lastCursor.x = point.x;
     lastCursor.y = point.y;
   }
   // An inactive window still tracks the pointer, so that reactivating it does not jump.
-  if (!appActive) {
+  if (!inputs.active) {
     dx = 0;
     dy = 0;
   }
@@ -141,13 +144,11 @@ bool FrameDriver::advanceFrame() {
   frameRenderMs = scene1_->renderMs;
   if (insetMode == 0) return changed;
 
-  const double v = pulse(millisecondsNow() - modeStart_);
+  const double v = pulse(host_.milliseconds() - modeStart_);
   if (Layer* inset = scene2_->layers[0].get()) inset->blend.setWeights(v, v, 1.5 * v);
   const bool changed2 = scene2_->step();
   frameRenderMs += scene2_->renderMs;
   return changed || changed2;
 }
-
-FrameDriver frameDriver;
 
 }  // namespace lumiscene

@@ -12,11 +12,13 @@
 // and ends 6 s later; its pulse rises to a half-and-half mix (blue at 0.75),
 // holds and falls back.
 //
-// Inputs it only reads: appActive, displayDepth, picture1, picture2, the
-// milliseconds clock, Sleep and GetCursorPos.
+// It reaches nothing of the program around it: whoever runs it (the player,
+// the render tool, tests, another front end) gives it a FrameHost for time,
+// waiting and the pointer, and the FrameInputs of every frame.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "scene/image.h"
@@ -29,8 +31,26 @@ struct CursorPosition {
   int32_t y = 0;
 };
 
+// The services a frame calls on. A missing one reads 0, waits not at all, or
+// finds no pointer.
+struct FrameHost {
+  std::function<uint32_t()> milliseconds;  // wraps at 2^32: users take unsigned differences
+  std::function<void(uint32_t)> sleep;
+  std::function<bool(CursorPosition&)> readPointer;  // false when the pointer cannot be read
+};
+
+// What the front end says about the coming frame.
+struct FrameInputs {
+  bool active = false;       // the window is active and not minimised: short sleeps, panning
+  int32_t displayDepth = 0;  // bits per pixel of the display the frame goes to
+  const Image* picture1 = nullptr;
+  const Image* picture2 = nullptr;
+};
+
 class FrameDriver {
 public:
+  explicit FrameDriver(FrameHost host);
+
   // Pixels of panning per pixel of pointer movement: only horizontal movement pans.
   static constexpr int32_t panFactorX = 2;
   static constexpr int32_t panFactorY = 0;
@@ -39,11 +59,11 @@ public:
   static constexpr int32_t sceneSeconds = 30;
   static constexpr int32_t insetSeconds = 6;
 
-  // Makes depth-specific copies of picture1 and picture2 when displayDepth has
+  // Makes depth-specific copies of the two pictures when the display depth has
   // changed; shallow displays (below 24 bits) get a little noise.
-  void preparePictures();
+  void preparePictures(const FrameInputs& inputs);
   // One frame; true when a scene was updated and a new frame should be presented.
-  bool advanceFrame();
+  bool advanceFrame(const FrameInputs& inputs);
 
   Image* frameImage = nullptr;  // the 640 x 480 frame, after the first advanceFrame
   int32_t insetMode = 0;        // 0: scene 1 alone; 1: scene 1 plus the inset
@@ -64,6 +84,8 @@ public:
 private:
   void buildScenes();
 
+  FrameHost host_;
+
   // Scene 2 shares scene 1's frame, so it is declared after it and destroyed first.
   std::unique_ptr<Scene> scene1_;
   std::unique_ptr<Scene> scene2_;
@@ -71,8 +93,5 @@ private:
   int32_t appliedMode_ = 0;
   uint32_t modeStart_ = 0;
 };
-
-// The program's one frame driver; tests and tools may make their own.
-extern FrameDriver frameDriver;
 
 }  // namespace lumiscene

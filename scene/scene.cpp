@@ -5,7 +5,6 @@
 #include <cassert>
 #include <cmath>
 
-#include "app/clock.h"
 #include "scene/truncate.h"
 
 namespace lumiscene {
@@ -229,7 +228,7 @@ bool Scene::step() {
 }
 
 void Scene::update() {
-  const uint32_t now = millisecondsNow();
+  const uint32_t now = clock ? clock() : lastUpdateMs;
   const uint32_t elapsedMs = now - lastUpdateMs;
   lastUpdateMs = now;
   const double dt = elapsedMs * 0.001;
@@ -249,7 +248,7 @@ void Scene::update() {
     layer->update(dt, shiftX, shiftY);
     layer->render(restart != 0);
   }
-  renderMs = static_cast<int32_t>(millisecondsNow() - lastUpdateMs);
+  renderMs = clock ? static_cast<int32_t>(clock() - lastUpdateMs) : 0;
 }
 
 }  // namespace lumiscene

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -178,6 +179,8 @@ public:
   int32_t continuous = 0;
   uint32_t lastUpdateMs = 0;
   int32_t renderMs = 0;
+  // Milliseconds, wrapping at 2^32; without a clock no time passes.
+  std::function<uint32_t()> clock;
 
 private:
   ImageStore createdImages_;  // the frame and scratch images this scene's attach created

@@ -17,7 +17,7 @@
 #include "platform/portable/headless/headless.h"
 #include "platform/win32.h"
 #include "resources/resource_ids.h"
-#include "scene/frame_driver.h"
+#include "display/program_frames.h"
 #include "scene/image.h"
 
 namespace lumiscene {
@@ -34,7 +34,7 @@ protected:
     headless::setStallHandler(failOnStall);
     windowed = !startFullScreen;
     windowVisible = readoutOn = appActive = false;
-    frameDriver = FrameDriver{};
+    frameDriver = FrameDriver{programFrameHost()};
     readout = ReadoutState{};
     clockState = ClockState{};
     picture1.reset();

@@ -4,12 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_flags.h"
 #include "app/clock.h"
-#include "display/display_depth.h"
-#include "pictures/embedded_pictures.h"
 #include "platform/portable/headless/headless.h"
 #include "allocation_count.h"
+#include "test_host.h"
 #include "test_images.h"
 #include "test_model.h"
 
@@ -22,19 +20,14 @@ class FrameDriverTest : public ::testing::Test {
 protected:
   void SetUp() override {
     restartClock();
-    lumiscene::appActive = true;
-    lumiscene::displayDepth = 32;
-    lumiscene::picture1 = scene_test::randomImage(640, 480, 71);
-    lumiscene::picture2 = std::make_unique<Image>();
-    lumiscene::picture2->create(640, 480, 0x404020);
-    lumiscene::picture2->placeCentred(*scene_test::randomImage(500, 300, 72));
+    picture1 = scene_test::randomImage(640, 480, 71);
+    picture2 = std::make_unique<Image>();
+    picture2->create(640, 480, 0x404020);
+    picture2->placeCentred(*scene_test::randomImage(500, 300, 72));
   }
-  void TearDown() override {
-    lumiscene::picture1.reset();
-    lumiscene::picture2.reset();
-    lumiscene::appActive = false;
-    lumiscene::displayDepth = 0;
-  }
+
+  // What the program would say about the coming frame.
+  lumiscene::FrameInputs inputs() const { return {active, depth, picture1.get(), picture2.get()}; }
 
   static void restartClock() {
     headless::reset();
@@ -43,24 +36,24 @@ protected:
   static uint64_t nowMs() { return headless::clockMicroseconds() / 1000; }
 
   // Runs frames until one ends at ms; returns what the last advanceFrame said.
-  static bool runUntil(FrameDriver& driver, uint64_t ms) {
+  bool runUntil(FrameDriver& driver, uint64_t ms) const {
     bool changed = false;
     while (nowMs() < ms) {
-      driver.preparePictures();
-      changed = driver.advanceFrame();
+      driver.preparePictures(inputs());
+      changed = driver.advanceFrame(inputs());
     }
     return changed;
   }
 
   // Long waits go by in inactive frames of 100 ms (pacing and panning are all
   // that activity changes), the last stretch in active frames of 10 ms.
-  static bool skipTo(FrameDriver& driver, uint64_t ms) {
-    lumiscene::appActive = false;
+  bool skipTo(FrameDriver& driver, uint64_t ms) {
+    active = false;
     while (nowMs() + 100 < ms) {
-      driver.preparePictures();
-      driver.advanceFrame();
+      driver.preparePictures(inputs());
+      driver.advanceFrame(inputs());
     }
-    lumiscene::appActive = true;
+    active = true;
     return runUntil(driver, ms);
   }
 
@@ -88,13 +81,18 @@ protected:
     }
     EXPECT_TRUE(scene_test::samePixels(*driver.frameImage, expected));
   }
+
+  bool active = true;
+  int32_t depth = 32;
+  std::unique_ptr<Image> picture1;
+  std::unique_ptr<Image> picture2;
 };
 
 TEST_F(FrameDriverTest, TheFirstFrameBuildsBothScenes) {
-  FrameDriver driver;
-  driver.preparePictures();
+  FrameDriver driver{scene_test::headlessHost()};
+  driver.preparePictures(inputs());
   EXPECT_EQ(driver.preparedDepth(), 32);
-  EXPECT_TRUE(driver.advanceFrame());
+  EXPECT_TRUE(driver.advanceFrame(inputs()));
   EXPECT_EQ(headless::sleptMilliseconds(), 10u);
   ASSERT_NE(driver.frameImage, nullptr);
   EXPECT_EQ(driver.frameImage->width, 640);
@@ -116,7 +114,7 @@ TEST_F(FrameDriverTest, TheFirstFrameBuildsBothScenes) {
 }
 
 TEST_F(FrameDriverTest, FramesAfterTheFirstAllocateNothing) {
-  FrameDriver driver;
+  FrameDriver driver{scene_test::headlessHost()};
   runUntil(driver, 10);
   driver.insetMode = 1;
   runUntil(driver, 30);  // the inset's tables are made on its first non-zero weights
@@ -129,15 +127,15 @@ TEST_F(FrameDriverTest, FramesAfterTheFirstAllocateNothing) {
 }
 
 TEST_F(FrameDriverTest, NothingIsBuiltWithoutPictures) {
-  lumiscene::picture1.reset();
-  FrameDriver driver;
-  driver.preparePictures();
-  EXPECT_FALSE(driver.advanceFrame());
+  picture1.reset();
+  FrameDriver driver{scene_test::headlessHost()};
+  driver.preparePictures(inputs());
+  EXPECT_FALSE(driver.advanceFrame(inputs()));
   EXPECT_EQ(driver.frameImage, nullptr);
 }
 
 TEST_F(FrameDriverTest, PointerMovesPanTwiceAsFarAndOnlySideways) {
-  FrameDriver driver;
+  FrameDriver driver{scene_test::headlessHost()};
   runUntil(driver, 100);
   const double before = driver.scene1()->layers[1]->axisX.position;
   headless::setPointer(5, 0);
@@ -165,12 +163,12 @@ TEST_F(FrameDriverTest, PointerMovesPanTwiceAsFarAndOnlySideways) {
 }
 
 TEST_F(FrameDriverTest, AnInactiveWindowSleepsLongerAndDoesNotPan) {
-  FrameDriver driver;
+  FrameDriver driver{scene_test::headlessHost()};
   runUntil(driver, 10);
-  lumiscene::appActive = false;
+  active = false;
   headless::setPointer(-7, 3);
-  driver.preparePictures();
-  EXPECT_TRUE(driver.advanceFrame());
+  driver.preparePictures(inputs());
+  EXPECT_TRUE(driver.advanceFrame(inputs()));
   EXPECT_EQ(nowMs(), 110u);
   EXPECT_EQ(driver.scene1()->layers[0]->panorama->offsetX, 0.0);
   EXPECT_EQ(driver.lastCursor.x, -7);
@@ -178,7 +176,7 @@ TEST_F(FrameDriverTest, AnInactiveWindowSleepsLongerAndDoesNotPan) {
 }
 
 TEST_F(FrameDriverTest, TheInsetComesAfterThirtySecondsAndLastsSix) {
-  FrameDriver driver;
+  FrameDriver driver{scene_test::headlessHost()};
   runUntil(driver, 10);
   skipTo(driver, 30000);
   EXPECT_EQ(driver.insetMode, 0);
@@ -194,7 +192,7 @@ TEST_F(FrameDriverTest, TheInsetComesAfterThirtySecondsAndLastsSix) {
 }
 
 TEST_F(FrameDriverTest, TheKeyStartsAFreshPeriod) {
-  FrameDriver driver;
+  FrameDriver driver{scene_test::headlessHost()};
   runUntil(driver, 10);
   skipTo(driver, 20000);
   driver.insetMode = 1;  // the switching key
@@ -225,7 +223,7 @@ TEST_F(FrameDriverTest, ThePulseRisesHoldsAndFalls) {
   EXPECT_LT(FrameDriver::pulse(1501), 0.5);
   EXPECT_LT(FrameDriver::pulse(6010), 0.0);
 
-  FrameDriver driver;
+  FrameDriver driver{scene_test::headlessHost()};
   runUntil(driver, 10);
   driver.insetMode = 1;
   runUntil(driver, 20);  // the inset starts here
@@ -238,13 +236,13 @@ TEST_F(FrameDriverTest, ThePulseRisesHoldsAndFalls) {
 
 TEST_F(FrameDriverTest, TheInsetMixesBothPicturesOnlyInsideItsRectangle) {
   const uint64_t at = 1700;  // 1590 ms into the inset: the plateau
-  FrameDriver alone;
+  FrameDriver alone{scene_test::headlessHost()};
   runUntil(alone, 10);
   skipTo(alone, at);
   const Image sceneOne(*alone.frameImage);
 
   restartClock();
-  FrameDriver withInset;
+  FrameDriver withInset{scene_test::headlessHost()};
   runUntil(withInset, 10);
   withInset.insetMode = 1;
   skipTo(withInset, at);
@@ -273,38 +271,77 @@ TEST_F(FrameDriverTest, TheInsetMixesBothPicturesOnlyInsideItsRectangle) {
 }
 
 TEST_F(FrameDriverTest, ShallowDisplaysGetNoisyPictures) {
-  FrameDriver driver;
-  lumiscene::displayDepth = 16;
-  driver.preparePictures();
+  FrameDriver driver{scene_test::headlessHost()};
+  depth = 16;
+  driver.preparePictures(inputs());
   const Image noisy1(*driver.preparedPicture1);
   const Image noisy2(*driver.preparedPicture2);
-  EXPECT_FALSE(scene_test::samePixels(noisy1, *lumiscene::picture1));
-  EXPECT_FALSE(scene_test::samePixels(noisy2, *lumiscene::picture2));
+  EXPECT_FALSE(scene_test::samePixels(noisy1, *picture1));
+  EXPECT_FALSE(scene_test::samePixels(noisy2, *picture2));
 
   // The same depth again changes nothing; a deep one restores exact copies in place.
   const Image* kept = driver.preparedPicture1.get();
-  driver.preparePictures();
+  driver.preparePictures(inputs());
   EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture1, noisy1));
-  lumiscene::displayDepth = 24;
-  driver.preparePictures();
+  depth = 24;
+  driver.preparePictures(inputs());
   EXPECT_EQ(driver.preparedPicture1.get(), kept);
-  EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture1, *lumiscene::picture1));
-  EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture2, *lumiscene::picture2));
-  lumiscene::displayDepth = 32;
-  driver.preparePictures();
+  EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture1, *picture1));
+  EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture2, *picture2));
+  depth = 32;
+  driver.preparePictures(inputs());
   EXPECT_EQ(driver.preparedDepth(), 32);
-  EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture1, *lumiscene::picture1));
+  EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture1, *picture1));
 
   // The noise restarts from seed 0, picture 2 first: depth 16 always looks the same.
-  lumiscene::displayDepth = 16;
-  driver.preparePictures();
+  depth = 16;
+  driver.preparePictures(inputs());
   EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture1, noisy1));
-  Image second(*lumiscene::picture2);
+  Image second(*picture2);
   const uint32_t seed = second.addNoise(-5, 0);
   EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture2, second));
-  Image first(*lumiscene::picture1);
+  Image first(*picture1);
   first.addNoise(-5, seed);
   EXPECT_TRUE(scene_test::samePixels(*driver.preparedPicture1, first));
 }
 
 }  // namespace
+
+// A front end of its own: a counter for a clock, a sleep that only counts, a
+// pointer it moves itself, pictures it owns. Nothing of the program or the
+// headless backend is involved, and the frames are those of the program's set-up.
+TEST_F(FrameDriverTest, AnyFrontEndDrivesItThroughItsHostAndInputs) {
+  uint32_t clock = 0;
+  std::vector<uint32_t> sleeps;
+  lumiscene::CursorPosition pointer;
+  lumiscene::FrameHost host;
+  host.milliseconds = [&] { return clock; };
+  host.sleep = [&](uint32_t ms) {
+    sleeps.push_back(ms);
+    clock += ms;
+  };
+  host.readPointer = [&](lumiscene::CursorPosition& position) {
+    position = pointer;
+    return true;
+  };
+  FrameDriver own(host);
+  FrameDriver program{scene_test::headlessHost()};
+  const auto both = [&](const lumiscene::FrameInputs& given) {
+    own.preparePictures(given);
+    own.advanceFrame(given);
+    program.preparePictures(given);
+    program.advanceFrame(given);
+  };
+  for (int frame = 0; frame < 5; ++frame) both(inputs());
+  pointer = {7, 3};
+  headless::setPointer(7, 3);
+  both(inputs());
+  lumiscene::FrameInputs idle = inputs();
+  idle.active = false;
+  both(idle);
+  EXPECT_EQ(sleeps, (std::vector<uint32_t>{10, 10, 10, 10, 10, 10, 100}));
+  EXPECT_EQ(own.scene1()->layers[0]->panorama->offsetX, 1266.0);
+  EXPECT_EQ(own.lastCursor.x, 7);
+  ASSERT_NE(own.frameImage, nullptr);
+  EXPECT_TRUE(scene_test::samePixels(*own.frameImage, *program.frameImage));
+}

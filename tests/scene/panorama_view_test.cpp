@@ -24,6 +24,7 @@ protected:
     lumiscene::calibrateClock();
     picture_ = scene_test::randomImage(64, 32, 41);
     scene_.picture = picture_.get();
+    scene_.clock = lumiscene::millisecondsNow;
     auto panoramaLayer = std::make_unique<Layer>();
     panoramaLayer->hasPanorama = 1;
     panoramaLayer->setPlacement(0, 0, 63, 31);

@@ -6,8 +6,8 @@
 // It shares no code with scene/: it has its own picture type, its own copy of
 // the random steps and its own clock, which moves only by the frame's sleep,
 // exactly as the headless clock does under the real driver. Its inputs mirror
-// the program's globals (appActive, displayDepth, picture1, picture2, the
-// pointer, the switching key) and are set by the test beside the real ones.
+// the real driver's (activity, display depth, the two pictures, the pointer,
+// the switching key) and are set by the test beside the real ones.
 #pragma once
 
 #include <cstdint>

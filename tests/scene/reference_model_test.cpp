@@ -17,14 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_flags.h"
 #include "app/clock.h"
-#include "display/display_depth.h"
 #include "pictures/embedded_pictures.h"
 #include "platform/portable/headless/headless.h"
 #include "scene/frame_driver.h"
 #include "scene/image.h"
 #include "tests/scene/reference_model.h"
+#include "tests/scene/test_host.h"
 
 namespace lumiscene {
 namespace {
@@ -79,30 +78,22 @@ class SideBySide {
     headless::reset();
     headless::setClockMicroseconds(startMs * 1000);
     calibrateClock();
-    picture1 = toImage(picture1_);
-    picture2 = toImage(picture2_);
-    appActive = active;
-    displayDepth = depth;
-    driver_ = std::make_unique<FrameDriver>();
+    image1_ = toImage(picture1_);
+    image2_ = toImage(picture2_);
+    inputs_ = {active, depth, image1_.get(), image2_.get()};
+    driver_ = std::make_unique<FrameDriver>(scene_test::headlessHost());
     model_.picture1 = &picture1_;
     model_.picture2 = &picture2_;
     model_.appActive = active;
     model_.displayDepth = depth;
     model_.clockMs = millisecondsNow();
   }
-  ~SideBySide() {
-    driver_.reset();
-    picture1.reset();
-    picture2.reset();
-    appActive = false;
-    displayDepth = 0;
-  }
 
   // One frame on both sides; the state both expose must agree after it.
   void frame(bool draw = true) {
     model_.drawPixels = draw;
-    driver_->preparePictures();
-    const bool changed = driver_->advanceFrame();
+    driver_->preparePictures(inputs_);
+    const bool changed = driver_->advanceFrame(inputs_);
     model_.preparePictures();
     const bool expected = model_.advanceFrame();
     ++frames_;
@@ -154,8 +145,8 @@ class SideBySide {
     headless::setPointerReadable(readable);
     model_.pointerReadable = readable;
   }
-  void setActive(bool active) { appActive = model_.appActive = active; }
-  void setDepth(int32_t depth) { displayDepth = model_.displayDepth = depth; }
+  void setActive(bool active) { inputs_.active = model_.appActive = active; }
+  void setDepth(int32_t depth) { inputs_.displayDepth = model_.displayDepth = depth; }
   void pressKey() {
     driver_->insetMode ^= 1;
     model_.insetMode ^= 1;
@@ -166,6 +157,8 @@ class SideBySide {
 
  private:
   Picture picture1_, picture2_;
+  std::unique_ptr<Image> image1_, image2_;
+  FrameInputs inputs_;
   std::unique_ptr<FrameDriver> driver_;
   reference::Model model_;
   int frames_ = 0;

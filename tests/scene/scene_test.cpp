@@ -90,6 +90,7 @@ TEST(Panorama, AShiftOfMinusTenMovesThePictureTenPixelsRight) {
 
 TEST(Scene, SetActiveAndStep) {
   Scene scene(nullptr, nullptr);
+  scene.clock = lumiscene::millisecondsNow;
   EXPECT_FALSE(scene.step());
   scene.setActive(1, 0);
   EXPECT_EQ(scene.restart, 1);
@@ -110,6 +111,7 @@ TEST(Scene, SetActiveAndStep) {
 TEST_F(SceneTest, AttachSeedsAxesCreatesImagesAndAdvancesTheCounter) {
   const auto picture = scene_test::randomImage(640, 480, 33);
   Scene scene(nullptr, picture.get());
+  scene.clock = lumiscene::millisecondsNow;
   scene.setLayer(std::make_unique<Layer>(), 3);
   auto displacing = std::make_unique<Layer>();
   displacing->setEffect(std::make_unique<lumiscene::DisplaceEffect>(), 0);
@@ -140,6 +142,7 @@ TEST_F(SceneTest, AttachSeedsAxesCreatesImagesAndAdvancesTheCounter) {
 TEST_F(SceneTest, ASecondAttachIsRefused) {
   const auto picture = scene_test::randomImage(32, 16, 34);
   Scene scene(nullptr, picture.get());
+  scene.clock = lumiscene::millisecondsNow;
   auto panoramaLayer = std::make_unique<Layer>();
   panoramaLayer->hasPanorama = 1;
   scene.setLayer(std::move(panoramaLayer), 0);
@@ -156,6 +159,7 @@ TEST_F(SceneTest, ASecondAttachIsRefused) {
 TEST_F(SceneTest, APanoramaShiftMovesTheBlocksOfLaterLayers) {
   const auto picture = scene_test::randomImage(64, 32, 35);
   Scene scene(nullptr, picture.get());
+  scene.clock = lumiscene::millisecondsNow;
   auto panoramaLayer = std::make_unique<Layer>();
   panoramaLayer->hasPanorama = 1;
   panoramaLayer->setPlacement(0, 0, 63, 31);

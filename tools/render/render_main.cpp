@@ -18,7 +18,7 @@
 #include "pictures/embedded_pictures.h"
 #include "platform/portable/headless/headless.h"
 #include "platform/win32.h"
-#include "scene/frame_driver.h"
+#include "display/program_frames.h"
 #include "scene/image.h"
 #include "tools/common/ppm.h"
 #include "tools/render/render_options.h"

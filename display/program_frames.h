@@ -1,0 +1,17 @@
+// The program's one frame driver and what it is fed: the program's clock,
+// Sleep and pointer, and each frame the window's activity, the display depth
+// and the two loaded pictures.
+#pragma once
+
+#include "scene/frame_driver.h"
+
+namespace lumiscene {
+
+extern FrameDriver frameDriver;
+
+// The services the program's frame driver calls (a fresh driver for tests and tools takes these too).
+FrameHost programFrameHost();
+// The program's state for the coming frame.
+FrameInputs programFrameInputs();
+
+}  // namespace lumiscene
