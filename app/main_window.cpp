@@ -3,8 +3,8 @@
 #include "app/app_flags.h"
 #include "display/display_setup.h"
 #include "display/labels.h"
-#include "resources/resource_ids.h"
 #include "display/program_frames.h"
+#include "resources/resource_ids.h"
 
 namespace lumiscene {
 

@@ -17,11 +17,11 @@
 #include "display/display_setup.h"
 #include "display/labels.h"
 #include "display/pixel_format.h"
+#include "display/program_frames.h"
 #include "pictures/embedded_pictures.h"
 #include "pictures/random.h"
 #include "platform/portable/headless/headless.h"
 #include "platform/win32.h"
-#include "display/program_frames.h"
 #include "scene/image.h"
 
 namespace {

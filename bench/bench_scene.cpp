@@ -2,8 +2,8 @@
 // measured against: one memcpy of a 640 x 480 frame.
 //
 // BM_SceneShimmer is one step of scene 1 as the frame driver builds it (the
-// panorama window refreshed from its tiles, the full-frame copy into the frame
-// and the shimmer of about 9,800 blocks), the clock advanced 10 ms per step.
+// panorama's view cut from its tiles straight into the frame, then the shimmer
+// of about 9,800 blocks), the clock advanced 10 ms per step.
 // BM_SceneInset is one step of scene 2 with new weights every time, so its
 // blend tables are rebuilt every step. BM_PreparePictures16 is the preparation
 // for a 16-bit display: two picture copies and their noise.

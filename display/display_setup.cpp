@@ -2,8 +2,8 @@
 
 #include "display/labels.h"
 #include "display/pixel_format.h"
-#include "resources/resource_ids.h"
 #include "display/program_frames.h"
+#include "resources/resource_ids.h"
 
 namespace lumiscene {
 

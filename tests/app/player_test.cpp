@@ -13,11 +13,11 @@
 #include "display/display_depth.h"
 #include "display/display_setup.h"
 #include "display/labels.h"
+#include "display/program_frames.h"
 #include "pictures/embedded_pictures.h"
 #include "platform/portable/headless/headless.h"
 #include "platform/win32.h"
 #include "resources/resource_ids.h"
-#include "display/program_frames.h"
 #include "scene/image.h"
 
 namespace lumiscene {
