@@ -11,10 +11,12 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/app_flags.h"
 #include "app/clock.h"
+#include "cpu/instruction_set.h"
 #include "display/display_depth.h"
 #include "pictures/embedded_pictures.h"
 #include "platform/portable/headless/headless.h"
@@ -83,6 +85,23 @@ void BM_SceneShimmer(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SceneShimmer);
+
+// The same step with the kernels in each form this processor supports.
+void sceneShimmerIn(benchmark::State& state, lumiscene::cpu::Form form) {
+  const lumiscene::cpu::Form active = lumiscene::cpu::activeForm();
+  lumiscene::cpu::useForm(form);
+  BM_SceneShimmer(state);
+  lumiscene::cpu::useForm(active);
+}
+
+const bool shimmerFormsRegistered = [] {
+  for (int32_t f = 0; f <= static_cast<int32_t>(lumiscene::cpu::supportedForm()); ++f) {
+    const auto form = static_cast<lumiscene::cpu::Form>(f);
+    const std::string name = std::string("BM_SceneShimmer/") + lumiscene::cpu::formName(form);
+    benchmark::RegisterBenchmark(name.c_str(), sceneShimmerIn, form);
+  }
+  return true;
+}();
 
 void BM_SceneInset(benchmark::State& state) {
   DriverSetUp setUp;
