@@ -86,15 +86,18 @@ void moveBlocksPortable(uint32_t* frame, int64_t stride, const int32_t* at, cons
 // latency hides behind.
 constexpr size_t prefetchDistance = 8;
 
-// The rows the block's move reads and writes: the twin's rows and the block's
-// row beyond them. Only rows: a row's four pixels sit on one line three times in four.
+// The rows the usual block's move reads and writes: the twin's rows and the
+// block's row beyond them. Only rows: four pixels sit on one line three times
+// in four. A prefetch never faults, so the addresses are only computed.
 inline void prefetchBlock(const uint32_t* frame, int64_t stride, int32_t at, uint32_t shape) {
-  const uint32_t* block = frame + at;
-  const uint32_t* twin = block + shapeJy(shape) * stride + shapeJx(shape);
-  const int32_t rows = shapeRows(shape);
-  for (int32_t k = 0; k < rows; ++k) _mm_prefetch(reinterpret_cast<const char*>(twin + k * stride), _MM_HINT_T0);
+  const uintptr_t block = reinterpret_cast<uintptr_t>(frame + at);
+  const intptr_t rowBytes = static_cast<intptr_t>(stride) * 4;
+  const uintptr_t twin = block + static_cast<uintptr_t>(shapeJy(shape) * rowBytes + shapeJx(shape) * 4);
+  for (int32_t k = 0; k < shimmerRows; ++k) {
+    _mm_prefetch(reinterpret_cast<const char*>(twin + static_cast<uintptr_t>(k * rowBytes)), _MM_HINT_T0);
+  }
   _mm_prefetch(reinterpret_cast<const char*>(block), _MM_HINT_T0);
-  _mm_prefetch(reinterpret_cast<const char*>(block + (rows - 1) * stride), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(block + static_cast<uintptr_t>((shimmerRows - 1) * rowBytes)), _MM_HINT_T0);
 }
 
 struct alignas(16) Lanes {
