@@ -28,8 +28,9 @@ inline __m256i pack(const Shifts& s, __m256i p) {
   const __m256i r = _mm256_and_si256(_mm256_srli_epi32(p, 16), byte);
   const __m256i g = _mm256_and_si256(_mm256_srli_epi32(p, 8), byte);
   const __m256i b = _mm256_and_si256(p, byte);
-  return _mm256_or_si256(_mm256_or_si256(shift(r, s.redRight, s.redLeft), shift(g, s.greenRight, s.greenLeft)),
-                         shift(b, s.blueRight, s.blueLeft));
+  return _mm256_or_si256(
+      _mm256_or_si256(shift(r, s.redRight, s.redLeft), shift(g, s.greenRight, s.greenLeft)),
+      shift(b, s.blueRight, s.blueLeft));
 }
 
 // The low 16 bits of eight words, in order.
@@ -41,9 +42,9 @@ inline void store16(uint8_t* out, __m256i v) {
 
 // The low three bytes of eight words, 24 bytes in order.
 inline void store24(uint8_t* out, __m256i v) {
-  const __m256i inLane = _mm256_shuffle_epi8(
-      v, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13,
-                          14, -1, -1, -1, -1));
+  const __m256i inLane =
+      _mm256_shuffle_epi8(v, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2,
+                                              4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
   const __m256i joined = _mm256_permutevar8x32_epi32(inLane, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(joined));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(joined, 1));
@@ -53,10 +54,10 @@ int32_t rgb565(const Shifts&, const uint32_t* source, uint8_t* out, int32_t coun
   int32_t x = 0;
   for (; x + 8 <= count; x += 8) {
     const __m256i p = load(source + x);
-    const __m256i v = _mm256_or_si256(
-        _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(p, 8), _mm256_set1_epi32(0xF800)),
-                        _mm256_and_si256(_mm256_srli_epi32(p, 5), _mm256_set1_epi32(0x07E0))),
-        _mm256_and_si256(_mm256_srli_epi32(p, 3), _mm256_set1_epi32(0x001F)));
+    const __m256i v =
+        _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(p, 8), _mm256_set1_epi32(0xF800)),
+                                        _mm256_and_si256(_mm256_srli_epi32(p, 5), _mm256_set1_epi32(0x07E0))),
+                        _mm256_and_si256(_mm256_srli_epi32(p, 3), _mm256_set1_epi32(0x001F)));
     store16(out + 2 * x, v);
   }
   return x;
@@ -115,8 +116,9 @@ inline __m512i pack(const Shifts& s, __m512i p) {
   const __m512i r = _mm512_and_si512(_mm512_srli_epi32(p, 16), byte);
   const __m512i g = _mm512_and_si512(_mm512_srli_epi32(p, 8), byte);
   const __m512i b = _mm512_and_si512(p, byte);
-  return _mm512_or_si512(_mm512_or_si512(shift(r, s.redRight, s.redLeft), shift(g, s.greenRight, s.greenLeft)),
-                         shift(b, s.blueRight, s.blueLeft));
+  return _mm512_or_si512(
+      _mm512_or_si512(shift(r, s.redRight, s.redLeft), shift(g, s.greenRight, s.greenLeft)),
+      shift(b, s.blueRight, s.blueLeft));
 }
 
 inline void store16(uint8_t* out, __m512i v) {
@@ -137,10 +139,10 @@ int32_t rgb565(const Shifts&, const uint32_t* source, uint8_t* out, int32_t coun
   int32_t x = 0;
   for (; x + 16 <= count; x += 16) {
     const __m512i p = load(source + x);
-    const __m512i v = _mm512_or_si512(
-        _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(p, 8), _mm512_set1_epi32(0xF800)),
-                        _mm512_and_si512(_mm512_srli_epi32(p, 5), _mm512_set1_epi32(0x07E0))),
-        _mm512_and_si512(_mm512_srli_epi32(p, 3), _mm512_set1_epi32(0x001F)));
+    const __m512i v =
+        _mm512_or_si512(_mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(p, 8), _mm512_set1_epi32(0xF800)),
+                                        _mm512_and_si512(_mm512_srli_epi32(p, 5), _mm512_set1_epi32(0x07E0))),
+                        _mm512_and_si512(_mm512_srli_epi32(p, 3), _mm512_set1_epi32(0x001F)));
     store16(out + 2 * x, v);
   }
   return x;

@@ -85,8 +85,10 @@ void apply(const BlendTables& t, uint32_t* frame, int64_t frameStride, const uin
       const __m512i s = _mm512_maskz_loadu_epi32(lanes, picture + x);
       const __m512i keep = lookUp(keepR, keepG, keepB, d);
       const __m512i take = lookUp(takeR, takeG, takeB, s);
-      const __m512i sum = _mm512_add_epi32(_mm512_and_si512(keep, greenBlue), _mm512_and_si512(take, greenBlue));
-      const __m512i red = _mm512_slli_epi32(_mm512_add_epi32(_mm512_srli_epi32(keep, 16), _mm512_srli_epi32(take, 16)), 16);
+      const __m512i sum =
+          _mm512_add_epi32(_mm512_and_si512(keep, greenBlue), _mm512_and_si512(take, greenBlue));
+      const __m512i red =
+          _mm512_slli_epi32(_mm512_add_epi32(_mm512_srli_epi32(keep, 16), _mm512_srli_epi32(take, 16)), 16);
       _mm512_mask_storeu_epi32(frame + x, lanes, _mm512_or_si512(sum, red));
     }
   }

@@ -70,13 +70,13 @@ size_t placeBlocksPortable(const AxisPlacement& x, const AxisPlacement& y, int32
   return listed;
 }
 
-void moveBlocksPortable(uint32_t* frame, int64_t stride, const int32_t* at, const uint32_t* shape, size_t count,
-                        const BlockMove& move) {
+void moveBlocksPortable(uint32_t* frame, int64_t stride, const int32_t* at, const uint32_t* shape,
+                        size_t count, const BlockMove& move) {
   for (size_t i = 0; i < count; ++i) {
     const uint32_t s = shape[i];
     const uint32_t* source = move.source == nullptr ? nullptr : move.source + at[i];
-    pixel_rows::portable::displaceBlock(frame + at[i], stride, shapeJx(s), shapeJy(s), shapeWidth(s), shapeRows(s),
-                                        source, stride, move.half, move.swap);
+    pixel_rows::portable::displaceBlock(frame + at[i], stride, shapeJx(s), shapeJy(s), shapeWidth(s),
+                                        shapeRows(s), source, stride, move.half, move.swap);
   }
 }
 
@@ -97,7 +97,8 @@ inline void prefetchBlock(const uint32_t* frame, int64_t stride, int32_t at, uin
     _mm_prefetch(reinterpret_cast<const char*>(twin + static_cast<uintptr_t>(k * rowBytes)), _MM_HINT_T0);
   }
   _mm_prefetch(reinterpret_cast<const char*>(block), _MM_HINT_T0);
-  _mm_prefetch(reinterpret_cast<const char*>(block + static_cast<uintptr_t>((shimmerRows - 1) * rowBytes)), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(block + static_cast<uintptr_t>((shimmerRows - 1) * rowBytes)),
+               _MM_HINT_T0);
 }
 
 struct alignas(16) Lanes {
@@ -153,7 +154,8 @@ constexpr ShimmerMasks masksFor(int32_t jx, int32_t jy) {
   for (int32_t lane = 0; lane < 8; ++lane) {
     const int32_t half = lane / 4, x = lane % 4;
     m.pairSideways[lane] = static_cast<uint32_t>(4 * half + (x - jx < 0 ? 0 : x - jx > 3 ? 3 : x - jx));
-    for (int32_t pair = 0; pair < 4; ++pair) m.pairCover[pair][lane] = covers(2 * pair + half, x, jx, jy) ? ~0u : 0u;
+    for (int32_t pair = 0; pair < 4; ++pair)
+      m.pairCover[pair][lane] = covers(2 * pair + half, x, jx, jy) ? ~0u : 0u;
   }
   for (int32_t quad = 0; quad < 2; ++quad) {
     for (int32_t lane = 0; lane < 16; ++lane) {

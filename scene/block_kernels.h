@@ -61,8 +61,8 @@ struct BlockMove {
   bool swap;
 };
 
-using MoveBlocks = void (*)(uint32_t* frame, int64_t stride, const int32_t* at, const uint32_t* shape, size_t count,
-                            const BlockMove& move);
+using MoveBlocks = void (*)(uint32_t* frame, int64_t stride, const int32_t* at, const uint32_t* shape,
+                            size_t count, const BlockMove& move);
 
 struct Kernels {
   PlaceBlocks place;
