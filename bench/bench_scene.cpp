@@ -4,8 +4,10 @@
 // BM_SceneShimmer is one step of scene 1 as the frame driver builds it (the
 // panorama window refreshed from its tiles, the full-frame copy into the frame
 // and the shimmer of about 9,800 blocks), the clock advanced 10 ms per step.
-// BM_SceneInset is one step of scene 2 with new weights every time, so its
-// blend tables are rebuilt every step. BM_PreparePictures16 is the preparation
+// BM_SceneShimmer/<form> is the same step with the kernels in each
+// instruction-set form the processor supports. BM_SceneInset is one step of
+// scene 2 with new weights every time, more than its table cache keeps, so its
+// blend tables are built every step. BM_PreparePictures16 is the preparation
 // for a 16-bit display: two picture copies and their noise.
 #include <benchmark/benchmark.h>
 
