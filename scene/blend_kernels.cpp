@@ -1,9 +1,9 @@
 // The cross-fade kernels: the portable form and the AVX-512 (VBMI) form.
 //
-// Measured on one inset step (540 x 380 pixels): the portable form's reads of
-// six small tables run at about 2 cycles a pixel; the AVX-512 form does a
-// whole 16-pixel register in a few dozen instructions. An AVX2 form with
-// gathers did not pay, so that form runs the portable code.
+// Measured as BM_SceneInset (one inset step, 540 x 380 pixels blended, new
+// weights every step) against one frame copy: the portable form about 13
+// copies' time, the AVX-512 form about 3.5. AVX2 has no byte permutation that
+// holds a 256-entry table in registers, so that form runs the portable code.
 #include "scene/blend_kernels.h"
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)

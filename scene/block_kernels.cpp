@@ -3,6 +3,13 @@
 // The forms share one body (block_kernels.inc), compiled three times in
 // target regions: the binary stays runnable on any x86-64, and only the form
 // the processor supports is ever called.
+//
+// Measured as BM_SceneShimmer against one frame copy (the step also refreshes
+// the panorama and copies it into the frame, about three copies' time): the
+// per-block path with its nine jitter variants took 19 to 22 copies' time; the
+// two phases take about 10 (AVX-512 and AVX2 forms alike; SSE2, which keeps
+// its rows on the stack, about 20). Of a step, the pass is about half, the
+// placement under a tenth.
 #include "scene/block_kernels.h"
 
 #include <algorithm>
@@ -82,8 +89,8 @@ void moveBlocksPortable(uint32_t* frame, int64_t stride, const int32_t* at, cons
 
 #if defined(LUMISCENE_BLOCK_FORMS)
 
-// How many blocks ahead the pass fetches rows; about what the memory's
-// latency hides behind.
+// How many blocks ahead the pass fetches rows. Measured on the first
+// composition: fetching gains a few per cent; 4, 8 and 16 blocks ahead alike.
 constexpr size_t prefetchDistance = 8;
 
 // The rows the usual block's move reads and writes: the twin's rows and the
