@@ -4,17 +4,21 @@
 // BM_SceneShimmer is one step of scene 1 as the frame driver builds it (the
 // panorama's view cut from its tiles straight into the frame, then the shimmer
 // of about 9,800 blocks), the clock advanced 10 ms per step.
-// BM_SceneInset is one step of scene 2 with new weights every time, so its
-// blend tables are rebuilt every step. BM_PreparePictures16 is the preparation
+// BM_SceneShimmer/<form> is the same step with the kernels in each
+// instruction-set form the processor supports. BM_SceneInset is one step of
+// scene 2 with new weights every time, more than its table cache keeps, so its
+// blend tables are built every step. BM_PreparePictures16 is the preparation
 // for a 16-bit display: two picture copies and their noise.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/app_flags.h"
 #include "app/clock.h"
+#include "cpu/instruction_set.h"
 #include "display/display_depth.h"
 #include "display/program_frames.h"
 #include "pictures/embedded_pictures.h"
@@ -83,6 +87,23 @@ void BM_SceneShimmer(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SceneShimmer);
+
+// The same step with the kernels in each form this processor supports.
+void sceneShimmerIn(benchmark::State& state, lumiscene::cpu::Form form) {
+  const lumiscene::cpu::Form active = lumiscene::cpu::activeForm();
+  lumiscene::cpu::useForm(form);
+  BM_SceneShimmer(state);
+  lumiscene::cpu::useForm(active);
+}
+
+const bool shimmerFormsRegistered = [] {
+  for (int32_t f = 0; f <= static_cast<int32_t>(lumiscene::cpu::supportedForm()); ++f) {
+    const auto form = static_cast<lumiscene::cpu::Form>(f);
+    const std::string name = std::string("BM_SceneShimmer/") + lumiscene::cpu::formName(form);
+    benchmark::RegisterBenchmark(name.c_str(), sceneShimmerIn, form);
+  }
+  return true;
+}();
 
 void BM_SceneInset(benchmark::State& state) {
   DriverSetUp setUp;

@@ -5,6 +5,7 @@
 
 #include "display/display_depth.h"
 #include "display/display_setup.h"
+#include "display/wide_rows.h"
 #include "scene/image.h"
 
 #if defined(__SSE2__)
@@ -246,25 +247,39 @@ void setUpPixelFormat() {
 void convertPixels(const PixelFormat& format, int32_t depth, const uint32_t* source, int32_t sourceWidth,
                    uint8_t* destination, int32_t pitch, int32_t columns, int32_t rows) {
   if (depth != 16 && depth != 24 && depth != 32) return;
-  // The layout is decided once per frame, not per pixel.
+  // The layout and the instruction-set form are decided once per frame, not per pixel.
   const bool standard = format.isStandard();
+  const wide_rows::Converters* wide = wide_rows::convertersFor(cpu::activeForm());
+  const wide_rows::Shifts shifts{format.red.shiftRight,   format.red.shiftLeft,  format.green.shiftRight,
+                                 format.green.shiftLeft, format.blue.shiftRight, format.blue.shiftLeft};
   for (int32_t y = 0; y < rows; ++y, source += sourceWidth, destination += pitch) {
+    if (depth == 32 && standard) {
+      std::memcpy(destination, source, static_cast<size_t>(columns) * 4);
+      continue;
+    }
+    // The wide form converts whole registers; the rest of the row goes the SSE2 way.
+    int32_t x = 0;
+    if (wide != nullptr) {
+      const wide_rows::Row row = depth == 32   ? wide->packed32
+                                 : depth == 16 ? (standard ? wide->rgb565 : wide->packed16)
+                                               : (standard ? wide->rgb24 : wide->packed24);
+      x = row(shifts, source, destination, columns);
+    }
+    const uint32_t* from = source + x;
+    const int32_t left = columns - x;
     if (depth == 32) {
-      if (standard) {
-        std::memcpy(destination, source, static_cast<size_t>(columns) * 4);
-      } else {
-        convertRowTables32(format, source, reinterpret_cast<uint32_t*>(destination), columns);
-      }
+      convertRowTables32(format, from, reinterpret_cast<uint32_t*>(destination) + x, left);
     } else if (depth == 16) {
+      uint16_t* out = reinterpret_cast<uint16_t*>(destination) + x;
       if (standard) {
-        convertRow565(source, reinterpret_cast<uint16_t*>(destination), columns);
+        convertRow565(from, out, left);
       } else {
-        convertRowTables16(format, source, reinterpret_cast<uint16_t*>(destination), columns);
+        convertRowTables16(format, from, out, left);
       }
     } else if (standard) {
-      convertRow24(source, destination, columns);
+      convertRow24(from, destination + 3 * x, left);
     } else {
-      convertRowTables24(format, source, destination, columns);
+      convertRowTables24(format, from, destination + 3 * x, left);
     }
   }
 }

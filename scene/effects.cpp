@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "scene/blend_kernels.h"
 #include "scene/image.h"
 #include "scene/truncate.h"
 
@@ -93,34 +94,53 @@ std::unique_ptr<ColourMapEffect> makeColourMapEffect(int32_t kind, int32_t fromF
 }
 
 void BlendTables::build(double r, double g, double b) {
+  WeightSet weights;
   weights.setWeights(1.0 - r, r, 1.0 - g, g, 1.0 - b, b);
   for (uint32_t i = 0; i < 256; ++i) {
-    keepRedShifted[i] = clampChannel(weights.keepR[i]) << 16;
-    takeRedShifted[i] = clampChannel(weights.takeR[i]) << 16;
+    keepR[i] = static_cast<uint8_t>(clampChannel(weights.keepR[i]));
+    takeR[i] = static_cast<uint8_t>(clampChannel(weights.takeR[i]));
+    keepG[i] = static_cast<uint8_t>(clampChannel(weights.keepG[i]));
+    takeG[i] = static_cast<uint8_t>(clampChannel(weights.takeG[i]));
+    keepB[i] = static_cast<uint8_t>(clampChannel(weights.keepB[i]));
+    takeB[i] = static_cast<uint8_t>(clampChannel(weights.takeB[i]));
   }
-  for (uint32_t j = 0; j < 65536; ++j) {
-    keepGreenBlue[j] = static_cast<uint16_t>(clampChannel(weights.keepG[j >> 8]) << 8 |
-                                             clampChannel(weights.keepB[j & 0xFF]));
-    takeGreenBlue[j] = static_cast<uint16_t>(clampChannel(weights.takeG[j >> 8]) << 8 |
-                                             clampChannel(weights.takeB[j & 0xFF]));
+  weightR = r;
+  weightG = g;
+  weightB = b;
+}
+
+const BlendTables& BlendTableCache::tablesFor(double r, double g, double b) {
+  ++uses_;
+  int32_t slot = filled_;
+  for (int32_t i = 0; i < filled_; ++i) {
+    const BlendTables& e = entries_[i];
+    if (e.weightR == r && e.weightG == g && e.weightB == b) {
+      lastUse_[i] = uses_;
+      return e;
+    }
   }
+  if (filled_ < capacity) {
+    ++filled_;
+  } else {
+    slot = 0;
+    for (int32_t i = 1; i < capacity; ++i)
+      if (lastUse_[i] < lastUse_[slot]) slot = i;
+  }
+  entries_[slot].build(r, g, b);
+  lastUse_[slot] = uses_;
+  ++builds_;
+  return entries_[slot];
 }
 
 void ColourBlend::setWeights(double r, double g, double b) {
-  // The three plain cases are drawn without tables, so they leave them alone.
-  if (allEqual(r, g, b, 0.0) || allEqual(r, g, b, 1.0) || allEqual(r, g, b, 0.5)) {
-    weightR = r;
-    weightG = g;
-    weightB = b;
-    return;
+  // The three plain cases are drawn without tables.
+  if (!(allEqual(r, g, b, 0.0) || allEqual(r, g, b, 1.0) || allEqual(r, g, b, 0.5))) {
+    if (!tables) {
+      tables.reset(new (std::nothrow) BlendTableCache);
+      if (!tables) return;
+    }
+    current = &tables->tablesFor(r, g, b);
   }
-  if (!tables) {
-    tables.reset(new (std::nothrow) BlendTables);
-    if (!tables) return;
-  } else if (weightR == r && weightG == g && weightB == b) {
-    return;
-  }
-  tables->build(r, g, b);
   weightR = r;
   weightG = g;
   weightB = b;
@@ -142,18 +162,9 @@ void ColourBlend::apply(Image& frame, const Image& picture, int32_t x0, int32_t 
     frame.blendHalf(x0, y0, picture, x0, y0, x1, y1);
     return;
   }
-  if (!tables) return;
-  const BlendTables& t = *tables;
-  for (int32_t y = y0; y <= y1; ++y) {
-    uint32_t* d = frame.pixelAt(x0, y);
-    const uint32_t* s = picture.pixelAt(x0, y);
-    for (int32_t x = 0; x <= x1 - x0; ++x) {
-      const uint32_t greenBlue = static_cast<uint32_t>(t.takeGreenBlue[s[x] & 0xFFFF] + t.keepGreenBlue[d[x] & 0xFFFF]);
-      const uint32_t red = static_cast<uint32_t>(t.keepRedShifted[(d[x] >> 16) & 0xFF] +
-                                                 t.takeRedShifted[(s[x] >> 16) & 0xFF]);
-      d[x] = greenBlue | red;
-    }
-  }
+  if (current == nullptr) return;
+  blend_kernels::chosenApply()(*current, frame.pixelAt(x0, y0), frame.width, picture.pixelAt(x0, y0), picture.width,
+                               x1 - x0 + 1, y1 - y0 + 1);
 }
 
 }  // namespace lumiscene

@@ -4,8 +4,7 @@
 // code and execute the effect on every block of a layer. All weighted mixing is
 // integer table lookup: a WeightTable holds the 256 products of a channel value
 // with one weight, and ColourBlend, the layer's final cross-fade of its picture
-// into the frame, keeps packed tables that it rebuilds only when its weights
-// change. Pixels are 0x00RRGGBB with a zero top byte; the red tables are
+// into the frame, keeps per-channel tables for the last few weights it had. Pixels are 0x00RRGGBB with a zero top byte; the red tables are
 // indexed by the pixel shifted right by 16, the green-blue tables by its low 16 bits.
 #pragma once
 
@@ -132,15 +131,42 @@ std::unique_ptr<ColourMapEffect> makeColourMapEffect(int32_t kind, int32_t fromF
                                                      const std::array<uint8_t, 256>& green,
                                                      const std::array<uint8_t, 256>& blue);
 
-// The packed tables of a ColourBlend for one set of channel weights.
+// The tables of a ColourBlend for one set of channel weights: per channel the
+// clamped products of 0..255 with the weight the frame keeps and with the one
+// the picture gives. A pixel becomes
+//   (keepG[dg] << 8 | keepB[db]) + (takeG[sg] << 8 | takeB[sb]) | (keepR[dr] + takeR[sr]) << 16.
 struct BlendTables {
   void build(double r, double g, double b);
 
-  WeightSet weights;
-  std::array<int32_t, 256> keepRedShifted;
-  std::array<int32_t, 256> takeRedShifted;
-  std::array<uint16_t, 65536> keepGreenBlue;
-  std::array<uint16_t, 65536> takeGreenBlue;
+  double weightR = 0.0;  // the weights they were built for
+  double weightG = 0.0;
+  double weightB = 0.0;
+  alignas(64) std::array<uint8_t, 256> keepR;
+  alignas(64) std::array<uint8_t, 256> takeR;
+  alignas(64) std::array<uint8_t, 256> keepG;
+  alignas(64) std::array<uint8_t, 256> takeG;
+  alignas(64) std::array<uint8_t, 256> keepB;
+  alignas(64) std::array<uint8_t, 256> takeB;
+};
+
+// The tables of the last few weight sets, so that weights which come back (a
+// pulse passes the same values again and again) are not built again. A new set
+// takes the place of the one used longest ago; the memory stays fixed.
+class BlendTableCache {
+public:
+  static constexpr int32_t capacity = 8;
+
+  // The tables for these weights, built now if none of the kept ones fit.
+  const BlendTables& tablesFor(double r, double g, double b);
+  // How many times tables were built; for tests.
+  int64_t builds() const { return builds_; }
+
+private:
+  std::array<BlendTables, capacity> entries_;
+  std::array<uint64_t, capacity> lastUse_{};
+  int32_t filled_ = 0;
+  uint64_t uses_ = 0;
+  int64_t builds_ = 0;
 };
 
 // A layer's cross-fade of its picture into the frame: per channel the picture
@@ -153,7 +179,8 @@ public:
   // inclusive rectangle, which must lie inside both; otherwise nothing is drawn.
   void apply(Image& frame, const Image& picture, int32_t x0, int32_t y0, int32_t x1, int32_t y1) const;
 
-  std::unique_ptr<BlendTables> tables;
+  std::unique_ptr<BlendTableCache> tables;  // made on the first weights that need tables
+  const BlendTables* current = nullptr;     // the tables of the weights in use
   double weightR = 0.0;
   double weightG = 0.0;
   double weightB = 0.0;

@@ -1,6 +1,8 @@
 // Pixel kernels: the rows under Image::blit and Image::blendHalf, and the
-// whole move of one small block and its twin that the shimmer makes ~9,800
-// times a frame.
+// whole move of one small block and its twin. The shimmer's ~9,800 blocks a
+// frame go through block_kernels' list pass, which falls back to
+// displaceBlock for the blocks it has no special form for; displaceBlock also
+// serves the layers that draw other effects between their blocks.
 //
 // Each comes in a portable form and, on x86-64, an SSE2 form that treats a
 // 4-pixel row as one 128-bit word. Both forms give identical results; the build

@@ -11,8 +11,10 @@
 // Instances are drawn in index order into the same frame: a later instance sees
 // what the earlier ones drew. Nothing here allocates once the arrays have grown.
 #include <algorithm>
+#include <climits>
 
 #include "pictures/random.h"
+#include "scene/block_kernels.h"
 #include "scene/pixel_rows.h"
 #include "scene/scene.h"
 #include "scene/truncate.h"
@@ -216,19 +218,91 @@ void Layer::applyLogic(const LogicEffect& effect, const Rect& area) { applyPerPi
 
 void Layer::applyMap(const ColourMapEffect& effect, const Rect& area) { applyPerPixel(effect, *frame, *picture, area); }
 
+bool Layer::listsBlocks(const DisplaceEffect& effect) const {
+  // The list holds what displaceInPlace would draw: every block fits in
+  // registers, and the source (picture or snapshot) shares the frame's rows.
+  if (effect.mode != DisplaceMode::Copy && effect.mode != DisplaceMode::Half) return false;
+  if (picture == frame || frame == nullptr || picture == nullptr) return false;
+  if (axisX.blockSize > pixel_rows::blockMaxWidth || axisY.blockSize > pixel_rows::blockMaxRows) return false;
+  if (!effect.snapshot && picture->width != frame->width) return false;
+  if (int64_t{frame->width} * frame->height > INT32_MAX) return false;
+  // The placement kernels work in 32 bits and wrap into a positive period.
+  constexpr int32_t bound = 1 << 29;
+  for (const Axis* axis : {&axisX, &axisY}) {
+    if (axis->period <= 0 || axis->period > bound || axis->blockSize < -bound || axis->blockSize > bound) return false;
+    if (axis->low < -bound || axis->low > bound || axis->high < -bound || axis->high > bound) return false;
+    if (axis->start < -bound || axis->start > bound) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// Draws the phases and jitter that placement would draw, in index order.
+void regenerateInstances(Axis& axisX, Axis& axisY, int32_t count, bool phases, bool jitter) {
+  for (Axis* axis : {&axisX, &axisY}) {
+    for (int32_t i = 0; i < count; ++i) {
+      if (phases) axis->phases[i] = static_cast<float>(nextRandom(axis->phaseState) / 65536.0);
+      if (jitter) jitterOf(*axis, i, true);
+    }
+  }
+}
+
+// The list keeps each jitter in a byte.
+bool jitterFitsList(const Axis& axis, int32_t count) {
+  int32_t low = 0, high = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    low = std::min<int32_t>(low, axis.jitter[i]);
+    high = std::max<int32_t>(high, axis.jitter[i]);
+  }
+  return low >= -128 && high <= 127;
+}
+
+block_kernels::AxisPlacement placementOf(const Axis& axis) {
+  return block_kernels::AxisPlacement{axis.phases.data(), axis.jitter.data(), axis.position, axis.start,
+                                      axis.period,        axis.low,           axis.high,     axis.blockSize};
+}
+
+}  // namespace
+
 void Layer::renderDisplaceOnly(bool regenerate) {
-  const Prepared prepared = prepare(regenerate, true, true);
+  Prepared prepared = prepare(regenerate, true, true);
   if (prepared.count <= 0) return;
-  const Wrap wrapX(axisX.period);
-  const Wrap wrapY(axisY.period);
   const DisplaceEffect* effect = effects[0] ? effects[0]->asDisplace() : nullptr;
   const bool drawable = prepared.drawable && effect != nullptr;
-  for (int32_t i = 0; i < prepared.count; ++i) {
-    Rect block{};
-    Rect shifted{};
-    const bool kept = placeWithTwin(axisX, axisY, wrapX, wrapY, i, prepared, block, shifted);
-    if (kept && drawable) displace(*effect, block, shifted);
+  bool listed = drawable && listsBlocks(*effect);
+  if (listed) {
+    // Placement has no effect but the drawn phases and jitter; drawn first,
+    // they leave a placement that only reads.
+    regenerateInstances(axisX, axisY, prepared.count, prepared.regeneratePhases, prepared.regenerateJitter);
+    prepared.regeneratePhases = false;
+    prepared.regenerateJitter = false;
+    listed = jitterFitsList(axisX, prepared.count) && jitterFitsList(axisY, prepared.count);
   }
+  if (!listed) {
+    const Wrap wrapX(axisX.period);
+    const Wrap wrapY(axisY.period);
+    for (int32_t i = 0; i < prepared.count; ++i) {
+      Rect block{};
+      Rect shifted{};
+      const bool kept = placeWithTwin(axisX, axisY, wrapX, wrapY, i, prepared, block, shifted);
+      if (kept && drawable) displace(*effect, block, shifted);
+    }
+    return;
+  }
+  // Every instance is placed first, then the blocks are moved in one pass in
+  // the same order.
+  const size_t count = static_cast<size_t>(prepared.count);
+  if (blockIndexes.size() < count) {
+    blockIndexes.resize(count);
+    blockShapes.resize(count);
+  }
+  const block_kernels::Kernels& kernels = block_kernels::chosenKernels();
+  const size_t blocks = kernels.place(placementOf(axisX), placementOf(axisY), prepared.count, frame->width,
+                                      blockIndexes.data(), blockShapes.data());
+  const block_kernels::BlockMove move{effect->snapshot ? nullptr : picture->pixels.get(),
+                                      effect->mode == DisplaceMode::Half, effect->swap != 0};
+  kernels.move(frame->pixels.get(), frame->width, blockIndexes.data(), blockShapes.data(), blocks, move);
 }
 
 void Layer::renderPlain(bool regenerate) {

@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "scene/block_kernels.h"
 #include "scene/effects.h"
 #include "scene/image.h"
 
@@ -130,6 +131,11 @@ public:
   std::array<std::unique_ptr<Effect>, effectSlots> effects;
   // Set by the scene for one pass: the panorama writes the frame, so the blend stage's copy is left out.
   bool viewIntoFrame = false;
+  // The block list of the last render that used one (frame indexes and
+  // shape words); grows with the instance count and is reused, so rendering
+  // does not allocate.
+  std::vector<int32_t> blockIndexes;
+  std::vector<uint32_t> blockShapes;
 
 private:
   struct Rect {
@@ -143,6 +149,7 @@ private:
   };
 
   Prepared prepare(bool regenerate, bool withJitter, bool needsScratch);
+  bool listsBlocks(const DisplaceEffect& effect) const;
   bool placementInside(const Image* image) const;
   void displace(const DisplaceEffect& effect, const Rect& block, const Rect& shifted);
   bool displaceInPlace(const DisplaceEffect& effect, const Rect& block, const Rect& shifted);

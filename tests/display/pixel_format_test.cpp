@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "cpu/instruction_set.h"
 #include "display/pixel_format.h"
 #include "pictures/random.h"
 
@@ -17,10 +18,14 @@ struct Layout {
 };
 
 const Layout layouts[] = {
-    {"565", 16, 0xF800, 0x07E0, 0x001F},        {"555", 16, 0x7C00, 0x03E0, 0x001F},
-    {"24", 24, 0xFF0000, 0x00FF00, 0x0000FF},   {"24bgr", 24, 0x0000FF, 0x00FF00, 0xFF0000},
-    {"32", 32, 0xFF0000, 0x00FF00, 0x0000FF},   {"32bgr", 32, 0x0000FF, 0x00FF00, 0xFF0000},
-    {"32high", 32, 0xFF000000, 0x00FF0000, 0x0000FF00}, {"16zero", 16, 0, 0x07E0, 0x001F},
+    {"565", 16, 0xF800, 0x07E0, 0x001F},
+    {"555", 16, 0x7C00, 0x03E0, 0x001F},
+    {"24", 24, 0xFF0000, 0x00FF00, 0x0000FF},
+    {"24bgr", 24, 0x0000FF, 0x00FF00, 0xFF0000},
+    {"32", 32, 0xFF0000, 0x00FF00, 0x0000FF},
+    {"32bgr", 32, 0x0000FF, 0x00FF00, 0xFF0000},
+    {"32high", 32, 0xFF000000, 0x00FF0000, 0x0000FF00},
+    {"16zero", 16, 0, 0x07E0, 0x001F},
 };
 
 // What a converted pixel must hold, straight from the layout's channel rules.
@@ -100,33 +105,41 @@ TEST(PixelFormatTest, SwappedThirtyTwoBitsSwapsRedAndBlue) {
   EXPECT_EQ(format.redTable[0x12] | format.greenBlueTable[0x3456], 0x00563412u);
 }
 
-// Every layout and depth, random pixels, odd widths (so the four- and
-// eight-pixel steps leave remainders) and a pitch wider than the row.
+// Every layout and depth in every instruction-set form the processor has,
+// random pixels, odd widths (so the 4-, 8- and 16-pixel steps leave
+// remainders) and a pitch wider than the row.
 TEST(PixelFormatTest, EveryPathMatchesTheChannelRules) {
-  uint32_t seed = 99;
-  for (const Layout& layout : layouts) {
-    PixelFormat format;
-    format.setMasks(layout.bits, layout.red, layout.green, layout.blue);
-    format.buildTables();
-    for (int32_t depth : {16, 24, 32}) {
-      for (int32_t columns : {1, 3, 7, 8, 13, 64}) {
-        const int32_t rows = 3, sourceWidth = columns + 5, pitch = columns * 4 + 12;
-        std::vector<uint32_t> source(static_cast<size_t>(sourceWidth) * rows);
-        for (uint32_t& p : source) p = nextRandom(seed) & 0xFFFFFF;
-        std::vector<uint8_t> out(static_cast<size_t>(pitch) * rows, 0xAB);
-        convertPixels(format, depth, source.data(), sourceWidth, out.data(), pitch, columns, rows);
-        for (int32_t y = 0; y < rows; ++y) {
-          for (int32_t x = 0; x < columns; ++x) {
-            const uint32_t p = source[static_cast<size_t>(y) * sourceWidth + x];
-            ASSERT_EQ(readValue(out.data() + y * pitch + x * (depth / 8), depth), expectedValue(format, depth, p))
-                << layout.name << " depth " << depth << " columns " << columns << " x " << x;
+  const cpu::Form active = cpu::activeForm();
+  for (int32_t f = 0; f <= static_cast<int32_t>(cpu::supportedForm()); ++f) {
+    cpu::useForm(static_cast<cpu::Form>(f));
+    SCOPED_TRACE(cpu::formName(cpu::activeForm()));
+    uint32_t seed = 99;
+    for (const Layout& layout : layouts) {
+      PixelFormat format;
+      format.setMasks(layout.bits, layout.red, layout.green, layout.blue);
+      format.buildTables();
+      for (int32_t depth : {16, 24, 32}) {
+        for (int32_t columns : {1, 3, 7, 8, 13, 16, 17, 31, 64, 640}) {
+          const int32_t rows = 3, sourceWidth = columns + 5, pitch = columns * 4 + 12;
+          std::vector<uint32_t> source(static_cast<size_t>(sourceWidth) * rows);
+          for (uint32_t& p : source) p = nextRandom(seed) & 0xFFFFFF;
+          std::vector<uint8_t> out(static_cast<size_t>(pitch) * rows, 0xAB);
+          convertPixels(format, depth, source.data(), sourceWidth, out.data(), pitch, columns, rows);
+          for (int32_t y = 0; y < rows; ++y) {
+            for (int32_t x = 0; x < columns; ++x) {
+              const uint32_t p = source[static_cast<size_t>(y) * sourceWidth + x];
+              ASSERT_EQ(readValue(out.data() + y * pitch + x * (depth / 8), depth),
+                        expectedValue(format, depth, p))
+                  << layout.name << " depth " << depth << " columns " << columns << " x " << x;
+            }
+            // Nothing is written beyond the row's pixels.
+            ASSERT_EQ(out[y * pitch + columns * (depth / 8)], 0xAB) << layout.name << " depth " << depth;
           }
-          // Nothing is written beyond the row's pixels.
-          ASSERT_EQ(out[y * pitch + columns * (depth / 8)], 0xAB) << layout.name << " depth " << depth;
         }
       }
     }
   }
+  cpu::useForm(active);
 }
 
 TEST(PixelFormatTest, OtherDepthsWriteNothing) {

@@ -82,21 +82,41 @@ TEST(ColourBlend, InsetWeightsMixWhiteIntoBlack) {
   EXPECT_EQ(*frame.pixelAt(3, 3), 0u);
 }
 
-TEST(ColourBlend, TablesAreRebuiltOnlyWhenTheWeightsMove) {
+TEST(ColourBlend, TablesAreBuiltOncePerWeightsAndKeptWhilePlainWeightsDraw) {
   ColourBlend blend;
   blend.setWeights(0.2, 0.2, 0.3);
   ASSERT_NE(blend.tables, nullptr);
-  const lumiscene::BlendTables* tables = blend.tables.get();
-  blend.tables->takeRedShifted[200] = 12345;
+  const lumiscene::BlendTables* tables = blend.current;
   blend.setWeights(0.2, 0.2, 0.3);
-  EXPECT_EQ(blend.tables->takeRedShifted[200], 12345);
+  EXPECT_EQ(blend.tables->builds(), 1);
 
-  // Plain weights keep the tables as they are; new weights rebuild them in place.
+  // Plain weights leave the tables alone; the earlier weights find them again.
   blend.setWeights(1.0, 1.0, 1.0);
-  EXPECT_EQ(blend.tables->takeRedShifted[200], 12345);
   blend.setWeights(0.2, 0.2, 0.3);
-  EXPECT_EQ(blend.tables.get(), tables);
-  EXPECT_EQ(blend.tables->takeRedShifted[200], (200 * 2 / 10 - 1) << 16);
+  EXPECT_EQ(blend.tables->builds(), 1);
+  EXPECT_EQ(blend.current, tables);
+  EXPECT_EQ(blend.current->takeR[200], 200 * 2 / 10 - 1);
+  EXPECT_EQ(blend.current->keepB[200], 200 * 7 / 10 - 1);
+}
+
+// A ramp that comes back builds each weight once while the cache holds them,
+// and past its capacity replaces the weights used longest ago.
+TEST(ColourBlend, TheCacheKeepsTheWeightsUsedLast) {
+  constexpr int32_t capacity = lumiscene::BlendTableCache::capacity;
+  ColourBlend blend;
+  for (int round = 0; round < 3; ++round) {
+    for (int32_t k = 0; k < capacity; ++k) blend.setWeights(0.01 * (k + 1), 0.02, 0.03);
+  }
+  EXPECT_EQ(blend.tables->builds(), capacity);
+
+  blend.setWeights(0.9, 0.02, 0.03);  // replaces 0.01, the one used longest ago
+  EXPECT_EQ(blend.tables->builds(), capacity + 1);
+  blend.setWeights(0.08, 0.02, 0.03);
+  EXPECT_EQ(blend.tables->builds(), capacity + 1);
+  blend.setWeights(0.01, 0.02, 0.03);
+  EXPECT_EQ(blend.tables->builds(), capacity + 2);
+  EXPECT_EQ(blend.current->weightR, 0.01);
+  EXPECT_EQ(blend.current->takeR[100], 0);
 }
 
 TEST(ColourBlend, ASlightlyNegativeWeightBarelyTouchesTheFrame) {

@@ -1,0 +1,195 @@
+// The AVX2 and AVX-512 frame conversion rows, compiled in target regions so
+// that the binary stays runnable on any x86-64.
+#include "display/wide_rows.h"
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define LUMISCENE_WIDE_ROWS 1
+#include <immintrin.h>
+#endif
+
+namespace lumiscene::wide_rows {
+
+#if defined(LUMISCENE_WIDE_ROWS)
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace avx2 {
+
+namespace {
+
+inline __m256i load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+
+inline __m256i shift(__m256i v, int32_t right, int32_t left) {
+  return _mm256_sll_epi32(_mm256_srl_epi32(v, _mm_cvtsi32_si128(right)), _mm_cvtsi32_si128(left));
+}
+
+inline __m256i pack(const Shifts& s, __m256i p) {
+  const __m256i byte = _mm256_set1_epi32(0xFF);
+  const __m256i r = _mm256_and_si256(_mm256_srli_epi32(p, 16), byte);
+  const __m256i g = _mm256_and_si256(_mm256_srli_epi32(p, 8), byte);
+  const __m256i b = _mm256_and_si256(p, byte);
+  return _mm256_or_si256(
+      _mm256_or_si256(shift(r, s.redRight, s.redLeft), shift(g, s.greenRight, s.greenLeft)),
+      shift(b, s.blueRight, s.blueLeft));
+}
+
+// The low 16 bits of eight words, in order.
+inline void store16(uint8_t* out, __m256i v) {
+  const __m256i low = _mm256_and_si256(v, _mm256_set1_epi32(0xFFFF));
+  const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, low), 0x08);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+}
+
+// The low three bytes of eight words, 24 bytes in order.
+inline void store24(uint8_t* out, __m256i v) {
+  const __m256i inLane =
+      _mm256_shuffle_epi8(v, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2,
+                                              4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+  const __m256i joined = _mm256_permutevar8x32_epi32(inLane, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(joined));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(joined, 1));
+}
+
+int32_t rgb565(const Shifts&, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 8 <= count; x += 8) {
+    const __m256i p = load(source + x);
+    const __m256i v =
+        _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(p, 8), _mm256_set1_epi32(0xF800)),
+                                        _mm256_and_si256(_mm256_srli_epi32(p, 5), _mm256_set1_epi32(0x07E0))),
+                        _mm256_and_si256(_mm256_srli_epi32(p, 3), _mm256_set1_epi32(0x001F)));
+    store16(out + 2 * x, v);
+  }
+  return x;
+}
+
+int32_t rgb24(const Shifts&, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 8 <= count; x += 8) store24(out + 3 * x, load(source + x));
+  return x;
+}
+
+int32_t packed16(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 8 <= count; x += 8) store16(out + 2 * x, pack(s, load(source + x)));
+  return x;
+}
+
+int32_t packed24(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 8 <= count; x += 8) store24(out + 3 * x, pack(s, load(source + x)));
+  return x;
+}
+
+int32_t packed32(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 8 <= count; x += 8) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x), pack(s, load(source + x)));
+  }
+  return x;
+}
+
+}  // namespace
+
+constexpr Converters converters{rgb565, rgb24, packed16, packed24, packed32};
+
+}  // namespace avx2
+#pragma GCC pop_options
+
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi")
+// GCC 12's masked shifts read a deliberately undefined register and warn.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+namespace avx512 {
+
+namespace {
+
+inline __m512i load(const uint32_t* p) { return _mm512_loadu_si512(p); }
+
+inline __m512i shift(__m512i v, int32_t right, int32_t left) {
+  return _mm512_sll_epi32(_mm512_srl_epi32(v, _mm_cvtsi32_si128(right)), _mm_cvtsi32_si128(left));
+}
+
+inline __m512i pack(const Shifts& s, __m512i p) {
+  const __m512i byte = _mm512_set1_epi32(0xFF);
+  const __m512i r = _mm512_and_si512(_mm512_srli_epi32(p, 16), byte);
+  const __m512i g = _mm512_and_si512(_mm512_srli_epi32(p, 8), byte);
+  const __m512i b = _mm512_and_si512(p, byte);
+  return _mm512_or_si512(
+      _mm512_or_si512(shift(r, s.redRight, s.redLeft), shift(g, s.greenRight, s.greenLeft)),
+      shift(b, s.blueRight, s.blueLeft));
+}
+
+inline void store16(uint8_t* out, __m512i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_cvtepi32_epi16(v));
+}
+
+// Byte i of the 48 takes byte 4 (i / 3) + i % 3 of the sixteen words.
+inline void store24(uint8_t* out, __m512i v) {
+  alignas(64) static constexpr uint8_t order[64] = {
+      0,  1,  2,  4,  5,  6,  8,  9,  10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28,
+      29, 30, 32, 33, 34, 36, 37, 38, 40, 41, 42, 44, 45, 46, 48, 49, 50, 52, 53, 54, 56, 57,
+      58, 60, 61, 62, 0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0};
+  const __m512i joined = _mm512_permutexvar_epi8(_mm512_load_si512(order), v);
+  _mm512_mask_storeu_epi8(out, 0x0000FFFFFFFFFFFFull, joined);
+}
+
+int32_t rgb565(const Shifts&, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 16 <= count; x += 16) {
+    const __m512i p = load(source + x);
+    const __m512i v =
+        _mm512_or_si512(_mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(p, 8), _mm512_set1_epi32(0xF800)),
+                                        _mm512_and_si512(_mm512_srli_epi32(p, 5), _mm512_set1_epi32(0x07E0))),
+                        _mm512_and_si512(_mm512_srli_epi32(p, 3), _mm512_set1_epi32(0x001F)));
+    store16(out + 2 * x, v);
+  }
+  return x;
+}
+
+int32_t rgb24(const Shifts&, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 16 <= count; x += 16) store24(out + 3 * x, load(source + x));
+  return x;
+}
+
+int32_t packed16(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 16 <= count; x += 16) store16(out + 2 * x, pack(s, load(source + x)));
+  return x;
+}
+
+int32_t packed24(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 16 <= count; x += 16) store24(out + 3 * x, pack(s, load(source + x)));
+  return x;
+}
+
+int32_t packed32(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+  for (; x + 16 <= count; x += 16) _mm512_storeu_si512(out + 4 * x, pack(s, load(source + x)));
+  return x;
+}
+
+}  // namespace
+
+constexpr Converters converters{rgb565, rgb24, packed16, packed24, packed32};
+
+}  // namespace avx512
+#pragma GCC diagnostic pop
+#pragma GCC pop_options
+
+#endif
+
+const Converters* convertersFor(cpu::Form form) {
+#if defined(LUMISCENE_WIDE_ROWS)
+  if (form == cpu::Form::Avx512) return &avx512::converters;
+  if (form == cpu::Form::Avx2) return &avx2::converters;
+#else
+  (void)form;
+#endif
+  return nullptr;
+}
+
+}  // namespace lumiscene::wide_rows
