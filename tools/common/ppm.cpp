@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -88,9 +89,16 @@ bool writePpm(const std::string& path, int32_t width, int32_t height, const uint
 }
 
 bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
+  // A folder opens as a stream on Linux, and reading it then throws.
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return false;
   std::ifstream file(path, std::ios::binary);
   if (!file) return false;
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  try {
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return false;
+  }
   return !file.bad();
 }
 
