@@ -3,8 +3,6 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace lumiscene {
 
@@ -89,17 +87,21 @@ bool writePpm(const std::string& path, int32_t width, int32_t height, const uint
 }
 
 bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
-  // A folder opens as a stream on Linux, and reading it then throws.
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return false;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  try {
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  } catch (const std::ios_base::failure&) {
-    return false;
-  }
-  return !file.bad();
+  bytes.clear();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  // The size is only a hint (pipes have none); reserving it keeps the bytes in
+  // one allocation instead of a growing series of copies.
+  std::error_code sizeError;
+  const auto size = std::filesystem::file_size(path, sizeError);
+  if (!sizeError) bytes.reserve(size);
+  uint8_t chunk[1 << 16];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  // A folder opens but cannot be read (EISDIR).
+  const bool readWhole = std::ferror(file) == 0;
+  std::fclose(file);
+  return readWhole;
 }
 
 }  // namespace lumiscene
