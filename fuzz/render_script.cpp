@@ -51,9 +51,9 @@ constexpr const char* simpleEvents[] = {"key",          "click",        "activat
                                         "minimize",     "restore",      "lose-surfaces", "mode-change",
                                         "exclusive-on", "exclusive-off"};
 
-// Frames every 10 ms while active, so a few hundred milliseconds is a few dozen frames:
+// Frames every 10 ms while active, so a quarter second is two dozen frames:
 // enough for every state, few enough for thousands of runs.
-constexpr uint32_t lastFrameLimit = 600;
+constexpr uint32_t lastFrameLimit = 250;
 
 std::string eventFor(ByteReader& in, uint32_t time) {
   const std::string at = std::to_string(time) + ":";

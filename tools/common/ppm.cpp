@@ -60,7 +60,7 @@ bool parsePpm(const std::vector<uint8_t>& bytes, PpmPicture& picture, std::strin
   }
   picture.width = static_cast<int32_t>(width);
   picture.height = static_cast<int32_t>(height);
-  picture.pixels.resize(count);
+  picture.pixels = std::make_unique_for_overwrite<uint32_t[]>(count);
   const uint8_t* rgb = bytes.data() + pos;
   for (size_t i = 0; i < count; ++i, rgb += 3) {
     picture.pixels[i] = (uint32_t{rgb[0]} << 16) | (uint32_t{rgb[1]} << 8) | rgb[2];

@@ -49,6 +49,9 @@ int fileError(const std::string& path, const std::string& reason) {
 // Reads a binary PPM, or a JPEG (recognised by its start-of-image marker)
 // through the program's own decoder, as the program decodes its pictures.
 bool loadPicture(const std::string& path, std::unique_ptr<Image>& image, std::string& error) {
+  // The file's bytes are dropped as soon as they are decoded and the decoded
+  // pixels move into the Image: a picture declaring a huge size costs its
+  // decoded pixels once, not two or three times over.
   std::vector<uint8_t> bytes;
   if (!readFileBytes(path, bytes)) {
     error = "cannot read the file";
@@ -62,10 +65,11 @@ bool loadPicture(const std::string& path, std::unique_ptr<Image>& image, std::st
     return true;
   }
   PpmPicture ppm;
-  if (!parsePpm(bytes, ppm, error)) return false;
+  const bool parsed = parsePpm(bytes, ppm, error);
+  std::vector<uint8_t>().swap(bytes);
+  if (!parsed) return false;
   image = std::make_unique<Image>();
-  image->create(ppm.width, ppm.height, 0);
-  image->loadPixels(ppm.pixels.data());
+  image->adopt(ppm.width, ppm.height, std::move(ppm.pixels));
   return true;
 }
 
