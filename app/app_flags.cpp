@@ -3,5 +3,6 @@
 namespace lumiscene {
 
 bool appActive = false;
+bool endingAfterFailure = false;
 
 }  // namespace lumiscene

@@ -6,4 +6,11 @@ namespace lumiscene {
 // The main window is active and not minimised; the frame driver paces and pans by it.
 extern bool appActive;
 
+// The process's exit status when the program ends because something failed; a
+// normal end (Esc, Alt+X, File -> Exit, the close box) gives 0. Scripts and
+// service managers can only tell the two apart by it.
+constexpr int failureExitStatus = 1;
+// Set when a failure closes the main window, so that its quit message carries failureExitStatus.
+extern bool endingAfterFailure;
+
 }  // namespace lumiscene

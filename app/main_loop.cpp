@@ -1,5 +1,6 @@
 #include "app/main_loop.h"
 
+#include "app/app_flags.h"
 #include "app/main_window.h"
 #include "display/display_setup.h"
 #include "display/labels.h"
@@ -44,8 +45,9 @@ HRESULT presentFrame() {
   const int bottom = frameHeight - labelMargin;
   result = displayDevice->drawToBack(labelMargin, bottom - siteLabel->height(), siteLabel.get(), nullptr);
   if (result != S_OK) return result;
-  result = displayDevice->drawToBack(frameWidth - labelMargin - productLabelSurface->width(),
-                                     bottom - productLabelSurface->height(), productLabelSurface.get(), nullptr);
+  result =
+      displayDevice->drawToBack(frameWidth - labelMargin - productLabelSurface->width(),
+                                bottom - productLabelSurface->height(), productLabelSurface.get(), nullptr);
   if (result != S_OK) return result;
   return displayDevice->present();
 }
@@ -96,7 +98,7 @@ bool messageLoopStep(HWND window, HACCEL accelerators, int& exitCode) {
     if (FAILED(displayNextFrame(window))) {
       releaseDisplayDevice();
       showErrorMessage(window, "Displaying the next frame failed. The program will now exit. ");
-      exitCode = 0;
+      exitCode = failureExitStatus;
       return false;
     }
   } else {

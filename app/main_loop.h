@@ -7,7 +7,8 @@
 
 namespace lumiscene {
 
-// Runs until the quit message (returning its parameter) or a fatal display failure (returning 0).
+// Runs until the quit message (returning its parameter) or a fatal display failure (returning
+// failureExitStatus).
 int runMessageLoop(HWND window, HACCEL accelerators);
 // One pass of that loop: one message handled, one idle step, or one wait.
 // False when the loop ends, with the loop's result in exitCode.

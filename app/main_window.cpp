@@ -18,9 +18,9 @@ constexpr DWORD mainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_M
 
 // The fixed outer size that gives a 640 x 480 client area below the menu bar.
 SIZE fixedWindowSize() {
-  return SIZE{frameWidth + 2 * GetSystemMetrics(SM_CXFRAME),
-              frameHeight + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) +
-                  GetSystemMetrics(SM_CYMENU)};
+  return SIZE{frameWidth + 2 * GetSystemMetrics(SM_CXFRAME), frameHeight + GetSystemMetrics(SM_CYCAPTION) +
+                                                                 2 * GetSystemMetrics(SM_CYFRAME) +
+                                                                 GetSystemMetrics(SM_CYMENU)};
 }
 
 // Shows the last composed back surface again, without computing a frame.
@@ -68,8 +68,15 @@ void handleKeyRelease(HWND window, WPARAM key) {
 
 }  // namespace
 
+void resetMainWindowState() {
+  windowVisible = false;
+  readoutOn = false;
+  altAcceleratorUsed = false;
+}
+
 bool openWebPage(const char* address) {
-  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL));
+  const auto result =
+      reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL));
   return result > 32;
 }
 
@@ -78,6 +85,7 @@ void toggleFullScreen(HWND window) {
   if (SUCCEEDED(InitDirectDraw(window, windowed))) return;
   releaseDisplayDevice();
   showErrorMessage(window, "InitDirectDraw() failed. The program will now exit. ");
+  endingAfterFailure = true;
   PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
@@ -85,7 +93,7 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
   switch (message) {
     case WM_DESTROY:
       releaseDisplay();
-      PostQuitMessage(0);
+      PostQuitMessage(endingAfterFailure ? failureExitStatus : 0);
       return 0;
     case WM_MOVE:
       if (displayDevice) {

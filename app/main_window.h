@@ -16,6 +16,8 @@ HRESULT createMainWindow(HINSTANCE instance, int showCommand, HWND& window, HACC
 LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK aboutDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void toggleFullScreen(HWND window);
+// Puts the window's flags back as at start-up (the window itself belongs to the platform layer).
+void resetMainWindowState();
 bool openWebPage(const char* address);
 
 }  // namespace lumiscene

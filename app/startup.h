@@ -11,8 +11,12 @@ extern HINSTANCE appInstance;
 // The whole program after the entry point; returns the process's exit code.
 int runLumiscene(HINSTANCE instance, int showCommand);
 // Its start-up alone: pictures, clock, captions, window and display. False when
-// the program has to end (with 0) instead of entering the message loop.
+// the program has to end (with failureExitStatus) instead of entering the message loop.
 bool startUp(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators);
+// Puts every global of the program back to its start state (display released,
+// pictures dropped, flags and clock cleared), so that one process can run the
+// program again, as tools and tests do after headless::reset().
+void resetProgram();
 // The part of the start-up after the pictures are loaded.
 bool startWindowAndDisplay(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators);
 

@@ -60,6 +60,12 @@ void releaseDisplay() {
   releaseDisplayDevice();
 }
 
+void resetDisplaySetup() {
+  releaseDisplay();
+  windowed = !startFullScreen;
+  windowedPlacement = WindowPlacement{};
+}
+
 HRESULT InitDirectDraw(HWND window, bool& windowedFlag) {
   if (windowedFlag) {
     releaseDisplay();

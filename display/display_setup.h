@@ -29,6 +29,9 @@ HRESULT InitDirectDraw(HWND window, bool& windowedFlag);
 void releaseDisplay();
 // Releases the device alone (failure paths).
 void releaseDisplayDevice();
+// Releases the display and forgets the mode and window placement, as at start-up;
+// for running the program again in one process.
+void resetDisplaySetup();
 
 // Shows one of the program's error boxes: owned by the window, caption "Lumiscene", error icon.
 void showErrorMessage(HWND owner, const char* text);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace lumiscene {
 
@@ -36,6 +37,12 @@ void DecodedPicture::clear() {
   pixelStore.reset();
   pixels = nullptr;
   width = height = 0;
+}
+
+std::unique_ptr<uint32_t[]> DecodedPicture::takePixels() {
+  std::unique_ptr<uint32_t[]> taken = std::move(pixelStore);
+  clear();
+  return taken;
 }
 
 bool DecodedPicture::decode(const uint8_t* data, int32_t size) {

@@ -35,6 +35,9 @@ class DecodedPicture {
   // Decodes data, freeing any earlier picture first; on false the object is empty.
   bool decode(const uint8_t* data, int32_t size);
   void clear();
+  // Hands the pixel array over to the caller and leaves the object empty, so a
+  // picture is never held twice on its way into an Image.
+  std::unique_ptr<uint32_t[]> takePixels();
 
   uint32_t* pixels = nullptr;  // width x height pixels, top row first; owned by pixelStore
   int32_t width = 0;

@@ -14,12 +14,13 @@ bool decodePicture(std::unique_ptr<Image>& slot, const uint8_t* bytes, int32_t l
     decoded.clear();
     return false;
   }
+  // The old picture goes first and the pixels move rather than copy: at no time
+  // are two pictures' worth of pixels held.
   slot.reset();
   auto image = std::make_unique<Image>();
-  image->create(decoded.width, decoded.height, 0);
-  image->loadPixels(decoded.pixels);
+  const int32_t width = decoded.width, height = decoded.height;
+  image->adopt(width, height, decoded.takePixels());
   slot = std::move(image);
-  decoded.clear();
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "pictures/random.h"
 #include "scene/pixel_rows.h"
@@ -30,6 +31,14 @@ void Image::create(int32_t newWidth, int32_t newHeight, uint32_t colour) {
   height = newHeight;
   pixels = std::make_unique_for_overwrite<uint32_t[]>(static_cast<size_t>(pixelCount(*this)));
   fill(colour);
+}
+
+void Image::adopt(int32_t newWidth, int32_t newHeight, std::unique_ptr<uint32_t[]> array) {
+  release();
+  if (newWidth <= 0 || newHeight <= 0 || !array) return;
+  width = newWidth;
+  height = newHeight;
+  pixels = std::move(array);
 }
 
 void Image::release() {

@@ -14,7 +14,7 @@
 namespace lumiscene {
 
 class Image {
-public:
+ public:
   Image() = default;
   // An image of the other's size, filled with 0, then given the other's pixels.
   Image(const Image& other);
@@ -29,6 +29,10 @@ public:
   // Copies all pixels of an image of the same size; does nothing for another
   // size or for the image itself.
   void copyPixels(const Image& other);
+  // Takes over a width x height array already in this image's layout, without a
+  // copy (a decoded picture can be hundreds of megabytes). A size that is not
+  // positive in both directions, or no array, gives an empty image.
+  void adopt(int32_t width, int32_t height, std::unique_ptr<uint32_t[]> array);
   // Takes a width x height buffer in this image's layout; returns the pixel count.
   int32_t loadPixels(const uint32_t* source);
 

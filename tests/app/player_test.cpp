@@ -25,20 +25,16 @@ namespace {
 
 constexpr uint32_t orange = 0x00FFA000;
 
-void failOnStall(const char* what) { ADD_FAILURE() << "the program waited for input that cannot come: " << what; }
+void failOnStall(const char* what) {
+  ADD_FAILURE() << "the program waited for input that cannot come: " << what;
+}
 
 class PlayerTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     headless::reset();
     headless::setStallHandler(failOnStall);
-    windowed = !startFullScreen;
-    windowVisible = readoutOn = appActive = false;
-    frameDriver = FrameDriver{programFrameHost()};
-    readout = ReadoutState{};
-    clockState = ClockState{};
-    picture1.reset();
-    picture2.reset();
+    resetProgram();
   }
   void TearDown() override { releaseDisplay(); }
 
@@ -58,7 +54,8 @@ protected:
   // Handles every waiting message, drawing no frame.
   void settle() {
     MSG message;
-    for (int guard = 0; running && (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) || headless::pendingInput());
+    for (int guard = 0;
+         running && (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) || headless::pendingInput());
          ++guard) {
       ASSERT_LT(guard, 10000);
       step();
@@ -99,9 +96,9 @@ TEST_F(PlayerTest, LabelsSitTwelvePixelsFromTheBottomCornersOverTheFrame) {
   struct Label {
     int32_t left, width, height;
   };
-  const Label labels[] = {{12, siteLabel->width(), siteLabel->height()},
-                          {628 - productLabelSurface->width(), productLabelSurface->width(),
-                           productLabelSurface->height()}};
+  const Label labels[] = {
+      {12, siteLabel->width(), siteLabel->height()},
+      {628 - productLabelSurface->width(), productLabelSurface->width(), productLabelSurface->height()}};
   for (const Label& label : labels) {
     ASSERT_GT(label.width, 0);
     ASSERT_GT(label.height, 0);
@@ -265,6 +262,9 @@ TEST_P(ExitTest, EndsWithExitCodeZero) {
     case 1:
       pressWithAlt('X');
       break;
+    case 2:
+      headless::requestClose();
+      break;
     default:
       PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
       break;
@@ -275,7 +275,7 @@ TEST_P(ExitTest, EndsWithExitCodeZero) {
   EXPECT_FALSE(headless::windowOpen());
   EXPECT_FALSE(displayDevice);
 }
-INSTANTIATE_TEST_SUITE_P(EscAltXAndMenu, ExitTest, ::testing::Values(0, 1, 2));
+INSTANTIATE_TEST_SUITE_P(EscAltXCloseBoxAndMenu, ExitTest, ::testing::Values(0, 1, 2, 3));
 
 TEST_F(PlayerTest, EachClickOpensTheWebPageOnce) {
   ASSERT_TRUE(start());
@@ -319,6 +319,23 @@ TEST_F(PlayerTest, MinimisedComputesNoFrames) {
   EXPECT_TRUE(windowVisible);
   runUntil(50);
   EXPECT_GT(headless::presentCount(), presented);
+}
+
+TEST_F(PlayerTest, MinimisedWaitsUntilAScriptedRestoreAndAnimatesAgain) {
+  ASSERT_TRUE(start());
+  runUntil(30);
+  headless::minimise();
+  headless::schedule(5'000'000, [] { headless::restore(); });
+  settle();
+  ASSERT_FALSE(windowVisible);
+  // The program waits for a message; the clock moves on to the restore.
+  step();
+  settle();
+  EXPECT_TRUE(windowVisible);
+  EXPECT_EQ(nowMs(), 5000u);
+  runUntil(5020);
+  EXPECT_TRUE(running);
+  EXPECT_EQ(headless::scheduledCount(), 0u);
 }
 
 TEST_F(PlayerTest, AnInactiveWindowPacesAtOneHundredMillisecondsAndDoesNotPan) {
@@ -403,12 +420,35 @@ TEST_F(PlayerTest, SetUpFailingInBothModesShowsBothMessagesAndEnds) {
   const auto& boxes = headless::messageBoxes();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].text, "This display card does not support 640x480x32 ");
-  EXPECT_EQ(boxes[1].text,
-            "DirectDraw init failed.\nPlease Install DirectX version 7.0 or later.\nThe program will now exit.\n");
+  EXPECT_EQ(
+      boxes[1].text,
+      "DirectDraw init failed.\nPlease Install DirectX version 7.0 or later.\nThe program will now exit.\n");
   for (const auto& box : boxes) {
     EXPECT_EQ(box.caption, "Lumiscene");
     EXPECT_EQ(box.flags & MB_ICONERROR, static_cast<uint32_t>(MB_ICONERROR));
   }
+  EXPECT_FALSE(displayDevice);
+}
+
+TEST_F(PlayerTest, FailingToStartInEitherModeEndsTheProgramWithStatusOne) {
+  headless::setFullScreenModesAvailable(false);
+  headless::failCall("CreateClipper", DDERR_GENERIC);
+  EXPECT_EQ(runLumiscene(GetModuleHandleA(nullptr), SW_SHOWNORMAL), failureExitStatus);
+  EXPECT_EQ(headless::messageBoxes().size(), 2u);
+  EXPECT_FALSE(displayDevice);
+}
+
+TEST_F(PlayerTest, ARefusedFullScreenToggleClosesTheWindowAndEndsWithStatusOne) {
+  ASSERT_TRUE(start());
+  runUntil(30);
+  headless::setExclusiveModeHeldElsewhere(true);
+  headless::tapKey('T');
+  runUntil(1000);
+  EXPECT_FALSE(running);
+  EXPECT_EQ(exitCode, failureExitStatus);
+  ASSERT_EQ(headless::messageBoxes().size(), 2u);
+  EXPECT_EQ(headless::messageBoxes()[1].text, "InitDirectDraw() failed. The program will now exit. ");
+  EXPECT_FALSE(headless::windowOpen());
   EXPECT_FALSE(displayDevice);
 }
 
@@ -432,9 +472,10 @@ TEST_F(PlayerTest, WithoutADisplayAFailingStepEndsTheLoopWithAMessage) {
   EXPECT_EQ(drawReadout(), E_POINTER);
   step();
   EXPECT_FALSE(running);
-  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(exitCode, failureExitStatus);
   ASSERT_EQ(headless::messageBoxes().size(), 1u);
-  EXPECT_EQ(headless::messageBoxes()[0].text, "Displaying the next frame failed. The program will now exit. ");
+  EXPECT_EQ(headless::messageBoxes()[0].text,
+            "Displaying the next frame failed. The program will now exit. ");
 }
 
 struct Format {
@@ -455,16 +496,17 @@ TEST_P(FormatTest, TheFrameReachesTheScreenInTheDisplaysFormat) {
   const headless::Snapshot screen = headless::clientArea();
   for (int32_t y = 0; y < 400; y += 37)
     for (int32_t x = 0; x < 640; x += 29)
-      ASSERT_EQ(screen.at(x, y) & format.kept, frameAt(x, y) & format.kept) << format.name << " " << x << "," << y;
+      ASSERT_EQ(screen.at(x, y) & format.kept, frameAt(x, y) & format.kept)
+          << format.name << " " << x << "," << y;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryFormat, FormatTest,
-    ::testing::Values(Format{"565", 16, 0xF800, 0x07E0, 0x001F, 0xF8FCF8}, Format{"555", 16, 0x7C00, 0x03E0, 0x001F, 0xF8F8F8},
-                      Format{"24", 24, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF},
-                      Format{"32", 32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF},
-                      Format{"32bgr", 32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF}),
-    [](const auto& info) { return std::string("Format") + info.param.name; });
+INSTANTIATE_TEST_SUITE_P(EveryFormat, FormatTest,
+                         ::testing::Values(Format{"565", 16, 0xF800, 0x07E0, 0x001F, 0xF8FCF8},
+                                           Format{"555", 16, 0x7C00, 0x03E0, 0x001F, 0xF8F8F8},
+                                           Format{"24", 24, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF},
+                                           Format{"32", 32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF},
+                                           Format{"32bgr", 32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF}),
+                         [](const auto& info) { return std::string("Format") + info.param.name; });
 
 }  // namespace
 }  // namespace lumiscene

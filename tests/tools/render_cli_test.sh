@@ -49,6 +49,16 @@ expect_status 2 --picture1 "$work/missing.ppm" --picture2 "$work/p2.ppm" --out "
 expect_status 2 --picture1 "$work/truncated.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
 expect_status 2 --picture1 "$work/p1.ppm" --picture2 "$work/garbage.jpg" --out "$work/out" --at 10
 expect_status 2 --picture1 "$work/broken.jpg" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
+mkdir "$work/folder"
+expect_status 2 --picture1 "$work/folder" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
+expect_status 2 --picture1 "$work/p1.ppm" --picture2 "$work/folder" --out "$work/out" --at 10
+
+# Times run up to one virtual day; events may come at the last frame but not after it.
+expect_status 2 "${ok[@]}" --at 4294967290
+expect_status 2 "${ok[@]}" --at 86400010
+expect_status 2 "${ok[@]}" --at 10 --events 500000:key
+expect_status 2 "${ok[@]}" --at 10,20 --events 30:key
+expect_status 0 "${ok[@]}" --at 10,20 --events 20:key
 
 # While inactive a frame sleeps 100 ms, so after a deactivation at 0 only
 # multiples of 100 are frame times.
@@ -67,8 +77,15 @@ for name in frame-10 frame-20 frame-30; do
   cmp -s "$work/first/$name.ppm" "$work/out/$name.ppm" || fail "$name.ppm differs between two identical runs"
 done
 
+# Minimised, the program waits for input: the clock moves on to the next event.
+expect_status 0 "${ok[@]}" --at 6000 --events 100:minimize,500:restore
+[ -f "$work/out/frame-6000.ppm" ] || fail "frames come again after a scripted restore"
+# Nothing can ever restore it: the frame cannot be written, and the tool says so.
+expect_status 2 "${ok[@]}" --at 200 --events 100:minimize
+grep -q 'waits for input' "$work/err.txt" || fail "a wait for input that cannot come is named"
+
 # The whole program: keys, clicks and menu commands reach it as a user's would.
-expect_status 0 --out "$work/program" --at 100 --events 50:click,60:menu:40002,150:press:Escape
+expect_status 0 --out "$work/program" --at 100 --events 50:click,60:menu:40002,100:press:Escape
 grep -qx 'open: http://starfield.example/?lumi8' "$work/out.txt" || fail "a click opens the web page"
 [ "$(grep -c '^open: ' "$work/out.txt")" = 2 ] || fail "one address per click and per menu command"
 grep -qx 'exit: 0' "$work/out.txt" || fail "Esc ends the program with exit code 0"
@@ -76,6 +93,13 @@ grep -qx 'exit: 0' "$work/out.txt" || fail "Esc ends the program with exit code 
 # A frame after the program has ended cannot be written.
 expect_status 2 --out "$work/program" --at 100,300 --events 150:press:alt+x
 grep -qx 'exit: 0' "$work/out.txt" || fail "Alt+X ends the program"
+
+# Ends after a failure report exit code 1, with the message shown.
+expect_status 0 --out "$work/program" --picture1 "$work/p1.ppm" --picture2 "$work/p2.ppm" --depth 8 --at 10
+grep -qx 'exit: 1' "$work/out.txt" && fail "an 8-bit desktop is no failure"
+expect_status 2 --out "$work/program" --at 100 --events 50:exclusive-on,60:press:T
+grep -qx 'exit: 1' "$work/out.txt" || fail "a refused full-screen toggle ends with exit code 1"
+grep -q '^messagebox: InitDirectDraw() failed' "$work/out.txt" || fail "the refused toggle is reported"
 
 if [ "$failures" != 0 ]; then
   echo "$failures failure(s)"

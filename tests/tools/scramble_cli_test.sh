@@ -13,7 +13,9 @@ cmp -s "$work/plain" "$work/stored" && fail "the stored form equals the plain by
 "$scramble" 1547342311 29 "$work/stored" "$work/back" || fail "descrambling failed"
 cmp -s "$work/plain" "$work/back" || fail "decimal and hex seeds differ, or scrambling is not its own inverse"
 
-for args in "1 0 $work/plain $work/x" "1 33 $work/plain $work/x" "zz 8 $work/plain $work/x" \
+: > "$work/empty"
+mkdir "$work/folder"
+for args in "1 8 $work/empty $work/x" "1 8 $work/folder $work/x" "1 0 $work/plain $work/x" "1 33 $work/plain $work/x" "zz 8 $work/plain $work/x" \
             "1 8 $work/missing $work/x" "1 8 $work/plain" "0x 8 $work/plain $work/x" \
             "1 8 $work/plain $work/no/such/dir/x"; do
   # shellcheck disable=SC2086

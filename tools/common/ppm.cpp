@@ -2,8 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 
 namespace lumiscene {
 
@@ -61,7 +60,7 @@ bool parsePpm(const std::vector<uint8_t>& bytes, PpmPicture& picture, std::strin
   }
   picture.width = static_cast<int32_t>(width);
   picture.height = static_cast<int32_t>(height);
-  picture.pixels.resize(count);
+  picture.pixels = std::make_unique_for_overwrite<uint32_t[]>(count);
   const uint8_t* rgb = bytes.data() + pos;
   for (size_t i = 0; i < count; ++i, rgb += 3) {
     picture.pixels[i] = (uint32_t{rgb[0]} << 16) | (uint32_t{rgb[1]} << 8) | rgb[2];
@@ -88,10 +87,21 @@ bool writePpm(const std::string& path, int32_t width, int32_t height, const uint
 }
 
 bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return !file.bad();
+  bytes.clear();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  // The size is only a hint (pipes have none); reserving it keeps the bytes in
+  // one allocation instead of a growing series of copies.
+  std::error_code sizeError;
+  const auto size = std::filesystem::file_size(path, sizeError);
+  if (!sizeError) bytes.reserve(size);
+  uint8_t chunk[1 << 16];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  // A folder opens but cannot be read (EISDIR).
+  const bool readWhole = std::ferror(file) == 0;
+  std::fclose(file);
+  return readWhole;
 }
 
 }  // namespace lumiscene

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,9 @@ namespace lumiscene {
 struct PpmPicture {
   int32_t width = 0;
   int32_t height = 0;
-  std::vector<uint32_t> pixels;  // 0x00RRGGBB, row-major, top row first
+  // width x height pixels, 0x00RRGGBB, row-major, top row first; an array a
+  // picture can take over without a copy.
+  std::unique_ptr<uint32_t[]> pixels;
 };
 
 // Parses P6 data with a maximum value of 255. On failure returns false and

@@ -84,13 +84,20 @@ bool parseEvent(const std::string& item, RenderEvent& event) {
 }
 
 bool parseDesktopFormat(const std::string& value, DesktopFormat& format) {
-  if (value == "8") format = {8, 0, 0, 0};
-  else if (value == "16") format = {16, 0xF800, 0x07E0, 0x001F};
-  else if (value == "16-555") format = {16, 0x7C00, 0x03E0, 0x001F};
-  else if (value == "24") format = {24, 0xFF0000, 0x00FF00, 0x0000FF};
-  else if (value == "32") format = {32, 0xFF0000, 0x00FF00, 0x0000FF};
-  else if (value == "32-bgr") format = {32, 0x0000FF, 0x00FF00, 0xFF0000};
-  else return false;
+  if (value == "8")
+    format = {8, 0, 0, 0};
+  else if (value == "16")
+    format = {16, 0xF800, 0x07E0, 0x001F};
+  else if (value == "16-555")
+    format = {16, 0x7C00, 0x03E0, 0x001F};
+  else if (value == "24")
+    format = {24, 0xFF0000, 0x00FF00, 0x0000FF};
+  else if (value == "32")
+    format = {32, 0xFF0000, 0x00FF00, 0x0000FF};
+  else if (value == "32-bgr")
+    format = {32, 0x0000FF, 0x00FF00, 0xFF0000};
+  else
+    return false;
   return true;
 }
 
@@ -101,11 +108,11 @@ uint32_t virtualKeyNamed(const std::string& name) {
     return static_cast<uint32_t>(std::toupper(static_cast<unsigned char>(name[0])));
   const std::string key = lowerCase(name);
   static const std::pair<const char*, uint32_t> named[] = {
-      {"escape", VK_ESCAPE}, {"esc", VK_ESCAPE},     {"return", VK_RETURN}, {"enter", VK_RETURN},
-      {"space", VK_SPACE},   {"tab", VK_TAB},        {"shift", VK_SHIFT},   {"control", VK_CONTROL},
-      {"ctrl", VK_CONTROL},  {"alt", VK_MENU},       {"left", VK_LEFT},     {"right", VK_RIGHT},
-      {"up", VK_UP},         {"down", VK_DOWN},      {"backspace", VK_BACK}, {"delete", VK_DELETE},
-      {"home", VK_HOME},     {"end", VK_END},        {"insert", VK_INSERT},
+      {"escape", VK_ESCAPE}, {"esc", VK_ESCAPE}, {"return", VK_RETURN},  {"enter", VK_RETURN},
+      {"space", VK_SPACE},   {"tab", VK_TAB},    {"shift", VK_SHIFT},    {"control", VK_CONTROL},
+      {"ctrl", VK_CONTROL},  {"alt", VK_MENU},   {"left", VK_LEFT},      {"right", VK_RIGHT},
+      {"up", VK_UP},         {"down", VK_DOWN},  {"backspace", VK_BACK}, {"delete", VK_DELETE},
+      {"home", VK_HOME},     {"end", VK_END},    {"insert", VK_INSERT},
   };
   for (const auto& [keyName, virtualKey] : named)
     if (key == keyName) return virtualKey;
@@ -132,6 +139,8 @@ bool parseEventScript(const std::string& script, std::vector<RenderEvent>& event
 }
 
 bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error) {
+  // Starts from the defaults, whatever the caller passed in.
+  options = RenderOptions{};
   bool haveTimes = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
@@ -162,8 +171,9 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
       options.times.clear();
       for (const std::string& item : split(value, ',')) {
         uint32_t time = 0;
-        if (!parseNumber(item, time) || time == 0 || time % 10 != 0) {
-          error = "--at takes positive multiples of 10 milliseconds, not '" + item + "'";
+        if (!parseNumber(item, time) || time == 0 || time % 10 != 0 || time > maxRenderTime) {
+          error = "--at takes positive multiples of 10 milliseconds up to " + std::to_string(maxRenderTime) +
+                  " (one day), not '" + item + "'";
           return false;
         }
         options.times.push_back(time);
@@ -179,6 +189,13 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
   }
   std::sort(options.times.begin(), options.times.end());
   options.times.erase(std::unique(options.times.begin(), options.times.end()), options.times.end());
+  // Nothing is written after the last frame, so an event after it could only
+  // keep the program running for nothing (for hours, at worst).
+  if (!options.events.empty() && options.events.back().time > options.times.back()) {
+    error = "event at " + std::to_string(options.events.back().time) + " ms comes after the last frame (" +
+            std::to_string(options.times.back()) + " ms)";
+    return false;
+  }
   return true;
 }
 

@@ -52,7 +52,12 @@ struct RenderOptions {
   bool dumpPictures = false;
 };
 
+// The latest frame time --at accepts: one virtual day, in milliseconds.
+constexpr uint32_t maxRenderTime = 86'400'000;
+
 // Parses argv; on failure returns false with a one-line reason in `error`.
+// Frame times run up to maxRenderTime; events may come at the last frame's
+// time but not after it.
 bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error);
 
 // Parses a comma-separated event script such as "0:pointer:10:0,500:key,900:press:alt+Return".

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,15 @@ void moveWindow(int32_t x, int32_t y);
 // The user closes the window with the window manager's close box.
 void requestClose();
 size_t pendingInput();
+
+// Input (or anything else a test does to the world) scripted for a time on the
+// virtual clock. An action runs once the clock has reached its time, when the
+// program next looks for input; actions of one time run in the order they were
+// scheduled. When the program waits for input and none is queued, the clock
+// moves on to the next action's time and runs it, as real time would pass; only
+// a wait with nothing left scheduled is a stall.
+void schedule(uint64_t microseconds, std::function<void()> action);
+size_t scheduledCount();
 
 // Read-back.
 struct Snapshot {

@@ -1,5 +1,6 @@
 // Fault injection and the reset of the whole headless world.
 #include <deque>
+#include <functional>
 #include <map>
 
 #include "platform/portable/backend.h"
@@ -16,8 +17,10 @@ struct Fault {
   int32_t result;
 };
 
-std::map<std::string, std::deque<Fault>>& faults =
-    portable::lasting<std::map<std::string, std::deque<Fault>>>();
+// Looked up by the operation's name on every DirectDraw call, several a frame:
+// the transparent comparison finds a name without building a string for it.
+using Faults = std::map<std::string, std::deque<Fault>, std::less<>>;
+Faults& faults = portable::lasting<Faults>();
 bool heldElsewhere = false;
 
 }  // namespace

@@ -1,9 +1,12 @@
 // Scripted input of the headless backend: a queue of events that the portable
-// layer takes as the program asks for messages. Waiting on an empty queue can
-// never end, so it reports a stall instead of blocking.
+// layer takes as the program asks for messages, and actions timed on the
+// virtual clock that feed it. Waiting on an empty queue with nothing scheduled
+// can never end, so it reports a stall instead of blocking.
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <iterator>
+#include <utility>
 
 #include "platform/portable/backend.h"
 #include "platform/portable/headless/headless.h"
@@ -13,6 +16,22 @@
 namespace {
 
 std::deque<backend::Event>& events = portable::lasting<std::deque<backend::Event>>();
+
+struct TimedAction {
+  uint64_t microseconds;
+  std::function<void()> action;
+};
+// In time order; equal times keep the order they were scheduled in.
+std::deque<TimedAction> timed;
+
+void runDueActions() {
+  // An action may schedule another, so the deque is read afresh each time.
+  while (!timed.empty() && timed.front().microseconds <= headless::clockMicroseconds()) {
+    std::function<void()> action = std::move(timed.front().action);
+    timed.pop_front();
+    action();
+  }
+}
 
 void abortOnStall(const char* what) {
   std::fprintf(stderr, "headless backend: %s; the program would wait forever.\n", what);
@@ -37,6 +56,7 @@ namespace headless {
 
 void resetInput() {
   events.clear();
+  timed.clear();
   stallHandler = abortOnStall;
 }
 
@@ -68,6 +88,14 @@ void moveWindow(int32_t x, int32_t y) { queue(backend::EventKind::Moved, 0, x, y
 void requestClose() { queue(backend::EventKind::CloseRequested); }
 size_t pendingInput() { return events.size(); }
 
+void schedule(uint64_t microseconds, std::function<void()> action) {
+  auto at = timed.end();
+  while (at != timed.begin() && std::prev(at)->microseconds > microseconds) --at;
+  timed.insert(at, TimedAction{microseconds, std::move(action)});
+}
+
+size_t scheduledCount() { return timed.size(); }
+
 void setStallHandler(void (*handler)(const char* what)) {
   stallHandler = handler != nullptr ? handler : abortOnStall;
 }
@@ -77,13 +105,23 @@ void setStallHandler(void (*handler)(const char* what)) {
 namespace backend {
 
 bool pollEvent(Event& event) {
+  runDueActions();
   if (events.empty()) return false;
   event = events.front();
   events.pop_front();
   return true;
 }
 
-bool waitForEvent() { return !events.empty(); }
+bool waitForEvent() {
+  runDueActions();
+  // Nothing to do until the next scripted action: the virtual clock jumps to it.
+  while (events.empty() && !timed.empty()) {
+    if (timed.front().microseconds > headless::clockMicroseconds())
+      headless::setClockMicroseconds(timed.front().microseconds);
+    runDueActions();
+  }
+  return !events.empty();
+}
 
 void reportStall(const char* where) { stallHandler(where); }
 
