@@ -4,6 +4,7 @@
 
 #include "platform/portable/backend.h"
 #include "platform/portable/canvas.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/window_internal.h"
 
 namespace portable {
@@ -18,7 +19,7 @@ void presentWindow(HWND__& window) {
   const int32_t strip = menuHeight(window);
   // Kept from present to present: the strip and the client area cover every
   // pixel, so nothing needs clearing and no frame allocates.
-  static std::vector<uint32_t> content;
+  static std::vector<uint32_t>& content = lasting<std::vector<uint32_t>>();
   content.resize(static_cast<size_t>(window.clientWidth) * (window.clientHeight + strip));
   Canvas canvas{content.data(), window.clientWidth, window.clientHeight + strip};
   paintMenuStrip(window, canvas);

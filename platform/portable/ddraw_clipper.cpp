@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "platform/portable/ddraw_internal.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/user.h"
 
 namespace portable {
 
 namespace {
 
-std::vector<Clipper*> liveClippers;
+std::vector<Clipper*>& liveClippers = lasting<std::vector<Clipper*>>();
 
 }  // namespace
 

@@ -27,13 +27,14 @@
 #include "platform/portable/backend.h"
 #include "platform/portable/ddraw_internal.h"
 #include "platform/portable/gdi_internal.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/window_internal.h"
 
 namespace portable {
 
 namespace {
 
-std::vector<Surface*> liveSurfaces;
+std::vector<Surface*>& liveSurfaces = lasting<std::vector<Surface*>>();
 
 bool validRect(const RECT& rect, int32_t width, int32_t height) {
   return rect.left >= 0 && rect.top >= 0 && rect.left <= rect.right && rect.top <= rect.bottom &&
@@ -139,7 +140,7 @@ RECT Surface::visibleArea() const {
 void Surface::showOnScreen() {
   if (!(caps_ & DDSCAPS_PRIMARYSURFACE)) return;
   if (back_ != nullptr) {
-    static std::vector<uint32_t> frame;
+    static std::vector<uint32_t>& frame = lasting<std::vector<uint32_t>>();
     frame.resize(static_cast<size_t>(width_) * height_);
     const RowDecoder decoder(layout_);
     for (int32_t y = 0; y < height_; ++y)

@@ -13,6 +13,7 @@
 #include "platform/portable/display.h"
 #include "platform/portable/font.h"
 #include "platform/portable/kernel.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/window_internal.h"
 
 namespace portable {
@@ -29,7 +30,7 @@ struct DialogState {
 namespace {
 
 // Dialogs being shown, innermost last.
-std::vector<HWND__*> openDialogs;
+std::vector<HWND__*>& openDialogs = portable::lasting<std::vector<HWND__*>>();
 
 // Dialog units: a quarter of the average character width across, an eighth of its height down.
 int32_t unitsX(int32_t units) { return units * portable::kGlyphWidth / 4; }

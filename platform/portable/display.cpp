@@ -1,5 +1,6 @@
 // Display mode, exclusive owner and the register of surfaces that can be lost.
 #include "platform/portable/display.h"
+#include "platform/portable/lasting.h"
 
 #include <algorithm>
 #include <vector>
@@ -10,7 +11,7 @@ namespace {
 
 DisplayState state;
 bool described = false;
-std::vector<LosableSurface*> surfaces;
+std::vector<LosableSurface*>& surfaces = lasting<std::vector<LosableSurface*>>();
 
 PixelLayout desktopLayout(const backend::Desktop& desktop) {
   PixelLayout layout = {desktop.bitsPerPixel, desktop.redMask, desktop.greenMask, desktop.blueMask};

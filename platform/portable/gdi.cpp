@@ -12,6 +12,7 @@
 #include "platform/portable/display.h"
 #include "platform/portable/font.h"
 #include "platform/portable/gdi_internal.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/window_internal.h"
 
 struct HFONT__ {
@@ -31,7 +32,7 @@ struct HDC__ {
 namespace {
 
 HFONT__ builtInFont;
-std::vector<std::unique_ptr<HDC__>> contexts;
+std::vector<std::unique_ptr<HDC__>>& contexts = portable::lasting<std::vector<std::unique_ptr<HDC__>>>();
 
 HDC__* makeContext(const portable::DrawTarget& target) {
   for (auto& context : contexts)

@@ -8,12 +8,14 @@
 #include "platform/portable/canvas.h"
 #include "platform/portable/font.h"
 #include "platform/portable/kernel.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/window_internal.h"
 
 namespace {
 
-std::vector<std::unique_ptr<HMENU__>> menus;
-std::vector<std::unique_ptr<HACCEL__>> acceleratorTables;
+std::vector<std::unique_ptr<HMENU__>>& menus = portable::lasting<std::vector<std::unique_ptr<HMENU__>>>();
+std::vector<std::unique_ptr<HACCEL__>>& acceleratorTables =
+    portable::lasting<std::vector<std::unique_ptr<HACCEL__>>>();
 
 constexpr int32_t kTitlePadding = 6;
 constexpr int32_t kItemHeight = 20;

@@ -7,11 +7,12 @@
 
 #include "platform/portable/backend.h"
 #include "platform/portable/kernel.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/window_internal.h"
 
 namespace {
 
-std::deque<MSG> queue;
+std::deque<MSG>& queue = portable::lasting<std::deque<MSG>>();
 bool quitPosted = false;
 int quitCode = 0;
 bool keyDown[256] = {};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/portable/kernel.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/resource_table.h"
 
 struct HRSRC__ {
@@ -51,7 +52,8 @@ bool matches(uintptr_t id, const std::string& name, const Key& key) {
 }
 
 std::vector<std::unique_ptr<HRSRC__>>& table() {
-  static std::vector<std::unique_ptr<HRSRC__>> entries;
+  static std::vector<std::unique_ptr<HRSRC__>>& entries =
+      portable::lasting<std::vector<std::unique_ptr<HRSRC__>>>();
   static bool builtInsAdded = false;
   if (!builtInsAdded) {
     builtInsAdded = true;

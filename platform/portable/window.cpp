@@ -13,6 +13,7 @@
 #include "platform/portable/canvas.h"
 #include "platform/portable/display.h"
 #include "platform/portable/kernel.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/window_internal.h"
 
 namespace {
@@ -23,8 +24,8 @@ struct WindowClass {
   std::string menuName;  // "" when none; "#n" for an integer id
 };
 
-std::map<std::string, WindowClass> classes;
-std::vector<std::unique_ptr<HWND__>> windows;
+std::map<std::string, WindowClass>& classes = portable::lasting<std::map<std::string, WindowClass>>();
+std::vector<std::unique_ptr<HWND__>>& windows = portable::lasting<std::vector<std::unique_ptr<HWND__>>>();
 
 std::string upper(const char* text) {
   std::string result;

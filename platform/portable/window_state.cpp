@@ -5,6 +5,7 @@
 
 #include "platform/portable/display.h"
 #include "platform/portable/kernel.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/window_internal.h"
 
 namespace {
@@ -98,7 +99,8 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
     return nullptr;
   }
   // One handle per icon resource, as Windows shares the icons it loads.
-  static std::vector<std::unique_ptr<HICON__>> icons;
+  static std::vector<std::unique_ptr<HICON__>>& icons =
+      portable::lasting<std::vector<std::unique_ptr<HICON__>>>();
   for (const auto& icon : icons)
     if (icon->image == image) return icon.get();
   icons.push_back(std::make_unique<HICON__>());

@@ -6,6 +6,7 @@
 #include "platform/portable/display.h"
 #include "platform/portable/headless/headless.h"
 #include "platform/portable/headless/headless_internal.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/window_internal.h"
 
 namespace {
@@ -15,7 +16,8 @@ struct Fault {
   int32_t result;
 };
 
-std::map<std::string, std::deque<Fault>> faults;
+std::map<std::string, std::deque<Fault>>& faults =
+    portable::lasting<std::map<std::string, std::deque<Fault>>>();
 bool heldElsewhere = false;
 
 }  // namespace

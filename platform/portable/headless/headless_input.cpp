@@ -8,10 +8,11 @@
 #include "platform/portable/backend.h"
 #include "platform/portable/headless/headless.h"
 #include "platform/portable/headless/headless_internal.h"
+#include "platform/portable/lasting.h"
 
 namespace {
 
-std::deque<backend::Event> events;
+std::deque<backend::Event>& events = portable::lasting<std::deque<backend::Event>>();
 
 void abortOnStall(const char* what) {
   std::fprintf(stderr, "headless backend: %s; the program would wait forever.\n", what);

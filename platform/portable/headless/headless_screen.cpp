@@ -7,6 +7,7 @@
 #include "platform/portable/display.h"
 #include "platform/portable/headless/headless.h"
 #include "platform/portable/headless/headless_internal.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/user.h"
 
 namespace {
@@ -37,7 +38,7 @@ struct Screen {
   bool openSucceeds = true;
 };
 
-Screen screen;
+Screen& screen = portable::lasting<Screen>();
 
 // Keeps what was presented by trading buffers with the presenter, which
 // repaints its buffer whole every time: no copy and, after the first two
