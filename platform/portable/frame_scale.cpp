@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/portable/lasting.h"
+
 namespace portable {
 
 namespace {
@@ -60,7 +62,9 @@ void scaleWhole(const uint32_t* frame, const Letterbox& box, uint32_t* target, i
 }
 
 void scaleFiltered(const uint32_t* frame, const Letterbox& box, uint32_t* target, int32_t pitch) {
-  static Taps across, down;
+  // Kept from frame to frame; lasting, since a present may still come from a global destructor.
+  static Taps& across = lasting<Taps>();
+  static Taps& down = lasting<Taps>();
   static int32_t tapsFor[4] = {};
   if (tapsFor[0] != box.frameWidth || tapsFor[1] != box.width || tapsFor[2] != box.frameHeight ||
       tapsFor[3] != box.height) {
@@ -71,7 +75,8 @@ void scaleFiltered(const uint32_t* frame, const Letterbox& box, uint32_t* target
     tapsFor[2] = box.frameHeight;
     tapsFor[3] = box.height;
   }
-  static std::vector<uint32_t> upper, lower;
+  static std::vector<uint32_t>& upper = lasting<std::vector<uint32_t>>();
+  static std::vector<uint32_t>& lower = lasting<std::vector<uint32_t>>();
   upper.resize(static_cast<size_t>(box.width));
   lower.resize(static_cast<size_t>(box.width));
   int32_t upperRow = -1, lowerRow = -1;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/portable/frame_scale.h"
+#include "platform/portable/lasting.h"
 #include "platform/portable/sdl/sdl_backend.h"
 
 namespace {
@@ -24,7 +25,8 @@ struct Presenter {
   std::vector<uint32_t> scratch;
 };
 
-Presenter presenter;
+// Lasting: leaving full-screen from the program's global destructors presents once more.
+Presenter& presenter = portable::lasting<Presenter>();
 
 bool gpuPresent() {
   glob_t nodes;
