@@ -28,7 +28,8 @@ bool pictureShows(Display* display, int x, int y, int width, int height) {
   if (image == nullptr) return false;
   std::set<unsigned long> colours;
   for (int row = 0; row < height; row += 8)
-    for (int column = 0; column < width; column += 8) colours.insert(XGetPixel(image, column, row) & 0xFFFFFF);
+    for (int column = 0; column < width; column += 8)
+      colours.insert(XGetPixel(image, column, row) & 0xFFFFFF);
   XDestroyImage(image);
   return colours.size() >= 16;
 }

@@ -35,7 +35,8 @@ Taps taps(int32_t sourceSize, int32_t outputSize) {
   // Centres in 16.16 fixed point: (i + 0.5) * source / output - 0.5.
   const int64_t step = (int64_t{sourceSize} << 16) / outputSize;
   for (int32_t i = 0; i < outputSize; ++i) {
-    const int64_t centre = std::clamp<int64_t>(step / 2 + i * step - 0x8000, 0, int64_t{sourceSize - 1} << 16);
+    const int64_t centre =
+        std::clamp<int64_t>(step / 2 + i * step - 0x8000, 0, int64_t{sourceSize - 1} << 16);
     result.first[static_cast<size_t>(i)] = static_cast<int32_t>(centre >> 16);
     result.weight[static_cast<size_t>(i)] = static_cast<uint32_t>((centre >> 8) & 0xFF);
   }
@@ -88,12 +89,14 @@ void scaleFiltered(const uint32_t* frame, const Letterbox& box, uint32_t* target
         std::swap(upper, lower);
         std::swap(upperRow, lowerRow);
       } else {
-        stretchRow(frame + static_cast<std::ptrdiff_t>(top) * box.frameWidth, box.frameWidth, across, upper.data());
+        stretchRow(frame + static_cast<std::ptrdiff_t>(top) * box.frameWidth, box.frameWidth, across,
+                   upper.data());
         upperRow = top;
       }
     }
     if (lowerRow != bottom) {
-      stretchRow(frame + static_cast<std::ptrdiff_t>(bottom) * box.frameWidth, box.frameWidth, across, lower.data());
+      stretchRow(frame + static_cast<std::ptrdiff_t>(bottom) * box.frameWidth, box.frameWidth, across,
+                 lower.data());
       lowerRow = bottom;
     }
     const uint32_t weight = down.weight[static_cast<size_t>(row)];

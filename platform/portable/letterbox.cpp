@@ -18,8 +18,7 @@ Letterbox fitFrame(int32_t targetWidth, int32_t targetHeight, int32_t frameWidth
     box.height = box.frameHeight * whole;
   } else {
     // Compared as cross products so that a screen of exactly the frame's shape fills without a bar.
-    const bool widthBound =
-        int64_t{targetWidth} * box.frameHeight <= int64_t{targetHeight} * box.frameWidth;
+    const bool widthBound = int64_t{targetWidth} * box.frameHeight <= int64_t{targetHeight} * box.frameWidth;
     if (widthBound) {
       box.width = targetWidth;
       box.height = static_cast<int32_t>((int64_t{targetWidth} * box.frameHeight + box.frameWidth / 2) /

@@ -22,14 +22,13 @@ struct Fit {
 
 TEST(Letterbox, FitsEveryScreenShapeKeepingFourToThree) {
   const Fit fits[] = {
-      {640, 480, 0, 0, 640, 480, 1},      // the frame's own size
-      {1024, 768, 0, 0, 1024, 768, 0},    // 4:3 under twice the size: filtered, no bars
-      {1280, 720, 160, 0, 960, 720, 0},   // 16:9: bars left and right
-      {800, 800, 0, 100, 800, 600, 0},    // square: bars above and below
-      {1280, 960, 0, 0, 1280, 960, 2},    // exactly twice
+      {640, 480, 0, 0, 640, 480, 1},        // the frame's own size
+      {1024, 768, 0, 0, 1024, 768, 0},      // 4:3 under twice the size: filtered, no bars
+      {1280, 720, 160, 0, 960, 720, 0},     // 16:9: bars left and right
+      {800, 800, 0, 100, 800, 600, 0},      // square: bars above and below
+      {1280, 960, 0, 0, 1280, 960, 2},      // exactly twice
       {1920, 1080, 320, 60, 1280, 960, 2},  // at least twice: whole factor, wider bars
-      {2560, 1440, 320, 0, 1920, 1440, 3},
-      {1366, 768, 171, 0, 1024, 768, 0},
+      {2560, 1440, 320, 0, 1920, 1440, 3}, {1366, 768, 171, 0, 1024, 768, 0},
   };
   for (const Fit& fit : fits) {
     const Letterbox box = fitFrame(fit.screenWidth, fit.screenHeight, 640, 480);

@@ -91,8 +91,8 @@ void copyFrame(const uint32_t* pixels, int32_t width, int32_t height) {
   } else {
     presenter.scratch.resize(static_cast<size_t>(surface->w) * surface->h);
     portable::scaleFrame(pixels, box, presenter.scratch.data(), surface->w, surface->h, surface->w);
-    SDL_ConvertPixels(surface->w, surface->h, SDL_PIXELFORMAT_RGB888, presenter.scratch.data(), surface->w * 4,
-                      surface->format->format, surface->pixels, surface->pitch);
+    SDL_ConvertPixels(surface->w, surface->h, SDL_PIXELFORMAT_RGB888, presenter.scratch.data(),
+                      surface->w * 4, surface->format->format, surface->pixels, surface->pitch);
   }
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
   SDL_UpdateWindowSurface(sdl::window());

@@ -121,8 +121,7 @@ Desktop describeDesktop() {
 bool openWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height,
                 const uint32_t* iconPixels, int32_t iconSize) {
   if (!sdl::videoAvailable() || video.window != nullptr) return false;
-  video.window =
-      SDL_CreateWindow(title, x, y, width * video.scale, height * video.scale, SDL_WINDOW_HIDDEN);
+  video.window = SDL_CreateWindow(title, x, y, width * video.scale, height * video.scale, SDL_WINDOW_HIDDEN);
   if (video.window == nullptr) return false;
   if (!sdl::startPresenting()) {
     SDL_DestroyWindow(video.window);
