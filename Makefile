@@ -1,7 +1,7 @@
 # Entry points for people and CI; CMake presets do the real work.
 #   make run     build and start the player (needs a display)
 #   make test    every suite, under the default and the asan preset
-#   make bench   the benchmark binary (Release)
+#   make bench   the benchmark binary (Release), then the player on Xvfb (bench/player_desktop.sh)
 #   make windows lumiscene.exe, cross-built with MinGW-w64 (build/windows/bin)
 #   make fuzz    fuzz the JPEG decoder for FUZZ_SECONDS (default 600) with libFuzzer
 
@@ -11,7 +11,7 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 	libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core \
 	libjpeg-turbo-progs libturbojpeg0-dev libstb-dev \
 	imagemagick xvfb xdotool x11-utils \
-	mingw-w64 wine wine64
+	openbox mingw-w64 wine wine64
 JOBS ?= $(shell nproc)
 
 .PHONY: all setup build test bench run windows fuzz clean
@@ -57,6 +57,7 @@ windows: setup
 
 bench: build
 	./build/bin/lumiscene-bench
+	bench/player_desktop.sh build/bin
 
 FUZZ_SECONDS ?= 600
 fuzz: setup

@@ -1,11 +1,79 @@
-// The process entry of the portable build: main() calls the program's
-// graphical entry point with the module handle and the show command a
-// desktop gives a newly started program. There is no command line to pass on.
+// The process entry of the Linux player: main() answers the command line a
+// Linux user may try (--help, --version), makes sure there is a desktop to
+// show on, then calls the program's graphical entry point with the module
+// handle and the show command a desktop gives a newly started program.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/portable/backend.h"
 #include "platform/win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);
 
-int main() {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: lumiscene [--help | --version]\n"
+    "Plays one animated picture: a panorama that pans with the pointer under a fine\n"
+    "drifting shimmer, and every 30 seconds (or at a key press) a second picture\n"
+    "that fades in, holds and fades out. It starts in a window.\n"
+    "\n"
+    "Keys:\n"
+    "  P               show or hide the frame-time readout\n"
+    "  T, Alt+Enter    switch between the window and full-screen\n"
+    "  Esc, Alt+X      quit\n"
+    "  any other key   bring in the second picture\n"
+    "A click on the picture opens the product's web page.\n"
+    "\n"
+    "Environment:\n"
+    "  DISPLAY, WAYLAND_DISPLAY  the desktop to show on (X11, Wayland)\n"
+    "  LUMISCENE_SCALE=N         show the window N times its size (N = 1 to 8);\n"
+    "                            without it, GDK_SCALE is followed\n"
+    "  LUMISCENE_PRESENT=MODE    gpu: draw through the GPU; memory: plain memory copies\n"
+    "                            (default: the GPU where there is a hardware one)\n"
+    "  SDL_VIDEODRIVER           an SDL video driver to use instead of the desktop's\n"
+    "\n"
+    "Options:\n"
+    "  --help      this text\n"
+    "  --version   the version number\n";
+
+void explainMissingDisplay() {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const bool named = (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+  if (named)
+    std::fprintf(stderr,
+                 "lumiscene: cannot open the display %s%s%s; run it on a running desktop, or on a "
+                 "virtual one: xvfb-run lumiscene\n",
+                 x11 != nullptr ? x11 : "", x11 != nullptr && wayland != nullptr ? " / " : "",
+                 wayland != nullptr ? wayland : "");
+  else
+    std::fprintf(stderr,
+                 "lumiscene: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); run it from a "
+                 "desktop session, or on a virtual one: xvfb-run lumiscene\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+      std::printf("lumiscene %s\n", LUMISCENE_VERSION);
+      return 0;
+    }
+    std::fprintf(stderr, "lumiscene: unknown option '%s' (see lumiscene --help)\n", argv[1]);
+    return 2;
+  }
+  // The program's own failure path would end quietly with status 0.
+  if (!backend::describeDesktop().available) {
+    explainMissingDisplay();
+    return 1;
+  }
   char commandLine[] = "";
   return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
 }

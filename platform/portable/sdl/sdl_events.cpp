@@ -104,18 +104,18 @@ uint32_t virtualKey(SDL_Keycode key) {
   }
 }
 
-// A pointer position inside the window, in the layer's screen coordinates.
+// A pointer position inside the window, in the layer's screen coordinates:
+// full-screen, the frame position under the pointer (the bars count as the
+// nearest edge); in a scaled window, the unscaled content's.
 void toScreen(int x, int y, int32_t& screenX, int32_t& screenY) {
   if (sdl::fullScreen()) {
-    // The renderer's logical size already maps pointer events into the frame.
-    screenX = x;
-    screenY = y;
+    portable::targetToFrame(sdl::fullScreenBox(), x, y, screenX, screenY);
     return;
   }
   int windowX = 0, windowY = 0;
   SDL_GetWindowPosition(sdl::window(), &windowX, &windowY);
-  screenX = windowX + x;
-  screenY = windowY + y;
+  screenX = windowX + x / sdl::windowScale();
+  screenY = windowY + y / sdl::windowScale();
 }
 
 bool translate(const SDL_Event& from, backend::Event& to) {
@@ -159,12 +159,17 @@ bool translate(const SDL_Event& from, backend::Event& to) {
         case SDL_WINDOWEVENT_CLOSE:
           to.kind = EventKind::CloseRequested;
           return true;
-        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_MOVED: {
           if (sdl::fullScreen()) return false;
+          // Where the window is now, not where this event saw it: a move left
+          // over from full-screen would otherwise carry the window back to the corner.
+          int x = 0, y = 0;
+          SDL_GetWindowPosition(sdl::window(), &x, &y);
           to.kind = EventKind::Moved;
-          to.x = from.window.data1;
-          to.y = from.window.data2;
+          to.x = x;
+          to.y = y;
           return true;
+        }
         default:
           return false;
       }

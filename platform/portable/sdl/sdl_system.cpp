@@ -43,11 +43,13 @@ bool readPointer(int32_t& x, int32_t& y) {
   if (!sdl::videoAvailable()) return false;
   int pointerX = 0, pointerY = 0;
   if (sdl::fullScreen()) {
+    // The window covers the screen, so its own pointer state sees every move, warps included.
     SDL_GetMouseState(&pointerX, &pointerY);
-    sdl::windowToFrame(pointerX, pointerY, pointerX, pointerY);
-  } else {
-    SDL_GetGlobalMouseState(&pointerX, &pointerY);
+    portable::targetToPointer(sdl::fullScreenBox(), pointerX, pointerY, x, y);
+    return true;
   }
+  if (sdl::queryPointer(x, y)) return true;
+  SDL_GetGlobalMouseState(&pointerX, &pointerY);
   x = pointerX;
   y = pointerY;
   return true;
@@ -56,8 +58,10 @@ bool readPointer(int32_t& x, int32_t& y) {
 bool warpPointer(int32_t x, int32_t y) {
   if (!sdl::videoAvailable()) return false;
   if (sdl::fullScreen() && sdl::window() != nullptr) {
-    int windowX = 0, windowY = 0;
-    sdl::frameToWindow(x, y, windowX, windowY);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(sdl::window(), &width, &height);
+    int32_t windowX = 0, windowY = 0;
+    portable::pointerToTarget(sdl::fullScreenBox(), width, height, x, y, windowX, windowY);
     SDL_WarpMouseInWindow(sdl::window(), windowX, windowY);
     return true;
   }

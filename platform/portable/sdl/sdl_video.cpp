@@ -1,8 +1,9 @@
-// SDL2 video for the portable layer: the desktop's description, the program's
-// window with its icon and title, presenting through a streaming texture, and
-// full-screen over the desktop's own mode with the frame scaled up and
+// SDL2 video for the portable layer: choosing the desktop to run on, its
+// description, the program's window with its icon, title and scale, and
+// full-screen over the desktop's own mode with the frame scaled and
 // letterboxed (the monitor's mode is never switched).
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/portable/backend.h"
 #include "platform/portable/sdl/sdl_backend.h"
@@ -12,47 +13,56 @@ namespace {
 struct Video {
   bool tried = false;
   bool started = false;
+  int32_t scale = 1;
   SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
-  int textureWidth = 0;
-  int textureHeight = 0;
   bool fullScreen = false;
-  int frameWidth = 640;
-  int frameHeight = 480;
+  // Full-screen made by moving and sizing the window ourselves: there is no window manager to ask.
+  bool fullScreenByHand = false;
+  int32_t frameWidth = 640, frameHeight = 480;
+  int windowedX = 0, windowedY = 0, windowedWidth = 0, windowedHeight = 0;
 };
 
 Video video;
 
-// The letterbox: the largest whole-frame scale that fits, centred.
-void letterbox(int& offsetX, int& offsetY, double& scale) {
-  int width = 0, height = 0;
-  SDL_GetWindowSize(video.window, &width, &height);
-  const double across = static_cast<double>(width) / video.frameWidth,
-               down = static_cast<double>(height) / video.frameHeight;
-  scale = across < down ? across : down;
-  if (scale <= 0) scale = 1;
-  offsetX = static_cast<int>((width - video.frameWidth * scale) / 2);
-  offsetY = static_cast<int>((height - video.frameHeight * scale) / 2);
+bool nonEmpty(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0';
 }
 
-bool fitTexture(int width, int height) {
-  if (video.texture != nullptr && video.textureWidth == width && video.textureHeight == height) return true;
-  if (video.texture != nullptr) SDL_DestroyTexture(video.texture);
-  video.texture =
-      SDL_CreateTexture(video.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
-  video.textureWidth = video.texture != nullptr ? width : 0;
-  video.textureHeight = video.texture != nullptr ? height : 0;
-  return video.texture != nullptr;
+// SDL on its own falls back to drivers that show nothing (offscreen, dummy),
+// so a player started without a desktop would run unseen; only the drivers of
+// the desktop the environment names are tried, unless SDL_VIDEODRIVER chooses.
+bool startVideo() {
+  if (nonEmpty("SDL_VIDEODRIVER")) return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  for (int index = 0; index < SDL_GetNumVideoDrivers(); ++index) {
+    const char* driver = SDL_GetVideoDriver(index);
+    const bool named = (std::strcmp(driver, "x11") == 0 && nonEmpty("DISPLAY")) ||
+                       (std::strcmp(driver, "wayland") == 0 && nonEmpty("WAYLAND_DISPLAY"));
+    if (!named) continue;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+  }
+  return false;
 }
 
-void show(const uint32_t* pixels, int width, int height) {
-  if (video.renderer == nullptr || !fitTexture(width, height)) return;
-  SDL_UpdateTexture(video.texture, nullptr, pixels, width * 4);
-  SDL_SetRenderDrawColor(video.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(video.renderer);
-  SDL_RenderCopy(video.renderer, video.texture, nullptr, nullptr);
-  SDL_RenderPresent(video.renderer);
+int32_t scaleFromEnvironment() {
+  for (const char* variable : {"LUMISCENE_SCALE", "GDK_SCALE"}) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value == '\0') continue;
+    const int32_t scale = static_cast<int32_t>(std::strtol(value, nullptr, 10));
+    return scale >= 1 && scale <= 8 ? scale : 1;
+  }
+  return 1;
+}
+
+// Window managers put the frame where a client asks its window to go, so the
+// content would land lower and further right by the decorations' size at
+// every move (and creep at every round trip through full-screen). Asking for
+// the frame's corner puts the content where the layer says.
+void moveContent(int32_t x, int32_t y) {
+  int32_t left = 0, top = 0;
+  if (!sdl::frameExtents(left, top)) left = top = 0;
+  SDL_SetWindowPosition(video.window, x - left, y - top);
 }
 
 }  // namespace
@@ -62,29 +72,20 @@ namespace sdl {
 bool videoAvailable() {
   if (!video.tried) {
     video.tried = true;
-    video.started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    if (!video.started) std::fprintf(stderr, "Lumiscene: no display (%s)\n", SDL_GetError());
+    video.started = startVideo();
+    video.scale = scaleFromEnvironment();
   }
   return video.started;
 }
 
 SDL_Window* window() { return video.window; }
 bool fullScreen() { return video.fullScreen; }
+int32_t windowScale() { return video.scale; }
 
-void windowToFrame(int x, int y, int& frameX, int& frameY) {
-  int offsetX = 0, offsetY = 0;
-  double scale = 1;
-  letterbox(offsetX, offsetY, scale);
-  frameX = static_cast<int>((x - offsetX) / scale);
-  frameY = static_cast<int>((y - offsetY) / scale);
-}
-
-void frameToWindow(int frameX, int frameY, int& x, int& y) {
-  int offsetX = 0, offsetY = 0;
-  double scale = 1;
-  letterbox(offsetX, offsetY, scale);
-  x = offsetX + static_cast<int>(frameX * scale);
-  y = offsetY + static_cast<int>(frameY * scale);
+portable::Letterbox fullScreenBox() {
+  int width = 0, height = 0;
+  if (video.window != nullptr) SDL_GetWindowSize(video.window, &width, &height);
+  return portable::fitFrame(width, height, video.frameWidth, video.frameHeight);
 }
 
 }  // namespace sdl
@@ -120,11 +121,9 @@ Desktop describeDesktop() {
 bool openWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height,
                 const uint32_t* iconPixels, int32_t iconSize) {
   if (!sdl::videoAvailable() || video.window != nullptr) return false;
-  video.window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
+  video.window = SDL_CreateWindow(title, x, y, width * video.scale, height * video.scale, SDL_WINDOW_HIDDEN);
   if (video.window == nullptr) return false;
-  video.renderer = SDL_CreateRenderer(video.window, -1, 0);
-  if (video.renderer == nullptr) video.renderer = SDL_CreateRenderer(video.window, -1, SDL_RENDERER_SOFTWARE);
-  if (video.renderer == nullptr) {
+  if (!sdl::startPresenting()) {
     SDL_DestroyWindow(video.window);
     video.window = nullptr;
     return false;
@@ -142,14 +141,11 @@ bool openWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t 
 }
 
 void closeWindow() {
-  if (video.texture != nullptr) SDL_DestroyTexture(video.texture);
-  if (video.renderer != nullptr) SDL_DestroyRenderer(video.renderer);
+  sdl::stopPresenting();
   if (video.window != nullptr) SDL_DestroyWindow(video.window);
-  video.texture = nullptr;
-  video.renderer = nullptr;
   video.window = nullptr;
-  video.textureWidth = video.textureHeight = 0;
   video.fullScreen = false;
+  video.fullScreenByHand = false;
 }
 
 void placeWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -158,8 +154,9 @@ void placeWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
   SDL_GetWindowPosition(video.window, &currentX, &currentY);
   SDL_GetWindowSize(video.window, &currentWidth, &currentHeight);
   // Moves reported by the window manager come back here; repeating them would start a loop.
-  if (currentX != x || currentY != y) SDL_SetWindowPosition(video.window, x, y);
-  if (currentWidth != width || currentHeight != height) SDL_SetWindowSize(video.window, width, height);
+  if (currentX != x || currentY != y) moveContent(x, y);
+  if (currentWidth != width * video.scale || currentHeight != height * video.scale)
+    SDL_SetWindowSize(video.window, width * video.scale, height * video.scale);
 }
 
 void showWindow(bool visible) {
@@ -179,7 +176,7 @@ void restoreWindow() {
 }
 
 void presentWindow(std::vector<uint32_t>& pixels, int32_t width, int32_t height, int32_t) {
-  if (!video.fullScreen) show(pixels.data(), width, height);
+  if (!video.fullScreen) sdl::present(pixels.data(), width, height);
 }
 
 void setFullScreen(bool on, int32_t width, int32_t height) {
@@ -187,17 +184,36 @@ void setFullScreen(bool on, int32_t width, int32_t height) {
   if (on) {
     video.frameWidth = width > 0 ? width : 640;
     video.frameHeight = height > 0 ? height : 480;
-    if (!video.fullScreen) SDL_SetWindowFullscreen(video.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    SDL_RenderSetLogicalSize(video.renderer, video.frameWidth, video.frameHeight);
+    if (video.fullScreen) return;
+    video.fullScreen = true;
+    if (sdl::windowManagerRunning()) {
+      SDL_SetWindowFullscreen(video.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+      return;
+    }
+    // Without a window manager nothing would act on the request: the window
+    // covers the screen by its own move and size.
+    SDL_GetWindowPosition(video.window, &video.windowedX, &video.windowedY);
+    SDL_GetWindowSize(video.window, &video.windowedWidth, &video.windowedHeight);
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) mode.w = mode.h = 0;
+    SDL_SetWindowPosition(video.window, 0, 0);
+    if (mode.w > 0 && mode.h > 0) SDL_SetWindowSize(video.window, mode.w, mode.h);
+    SDL_RaiseWindow(video.window);
+    video.fullScreenByHand = true;
   } else if (video.fullScreen) {
-    SDL_SetWindowFullscreen(video.window, 0);
-    SDL_RenderSetLogicalSize(video.renderer, 0, 0);
+    video.fullScreen = false;
+    if (video.fullScreenByHand) {
+      video.fullScreenByHand = false;
+      SDL_SetWindowSize(video.window, video.windowedWidth, video.windowedHeight);
+      SDL_SetWindowPosition(video.window, video.windowedX, video.windowedY);
+    } else {
+      SDL_SetWindowFullscreen(video.window, 0);
+    }
   }
-  video.fullScreen = on;
 }
 
 void presentFullScreen(std::vector<uint32_t>& pixels, int32_t width, int32_t height) {
-  if (video.fullScreen) show(pixels.data(), width, height);
+  if (video.fullScreen) sdl::present(pixels.data(), width, height);
 }
 
 }  // namespace backend

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The window comes back to its place from full-screen: after five round trips
+# (T twice, Alt+Enter twice) its content is where it started, under a window
+# manager (whose frame the placement must allow for) and without one.
+#   player_placement_test.sh PLAYER
+set -u
+player=$1
+source "$(dirname "$0")/desktop_lib.sh"
+
+for manager in openbox bare; do
+  start_desktop 1024x768 "$manager"
+  start_player "$player"
+  start=$(window_position)
+  for trip in 1 2 3 4 5; do
+    keys=t
+    [ $((trip % 2)) = 0 ] && keys=alt+Return
+    xdotool key --window "$window" "$keys"
+    sleep 0.8
+    xdotool key --window "$window" "$keys"
+    sleep 0.8
+  done
+  end=$(window_position)
+  [ "$start" = "$end" ] || fail "$manager: the window started at $start and is at $end after five round trips"
+  echo "$manager: the window is at $end, where it started"
+  stop_desktop
+done
+echo "player_placement: all checks passed"
