@@ -4,6 +4,7 @@
 #   make bench   the benchmark binary (Release)
 #   make windows lumiscene.exe, cross-built with MinGW-w64 (build/windows/bin)
 #   make fuzz    fuzz the JPEG decoder for FUZZ_SECONDS (default 600) with libFuzzer
+#   make package the Debian package and the Windows zip (build/packages)
 
 SHELL := /bin/bash
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
@@ -11,10 +12,11 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 	libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core \
 	libjpeg-turbo-progs libturbojpeg0-dev libstb-dev \
 	imagemagick xvfb xdotool x11-utils \
-	mingw-w64 wine wine64
+	mingw-w64 wine wine64 \
+	lintian icoutils unzip
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build test bench run windows fuzz clean
+.PHONY: all setup build test bench run windows fuzz package clean
 
 all: build
 
@@ -45,6 +47,8 @@ test: setup
 	ctest --preset asan
 	$(MAKE) --no-print-directory windows
 	ctest --preset windows
+	$(MAKE) --no-print-directory package
+	bash tests/packaging/package_test.sh build/packages
 
 # The Windows build scrambles its pictures with the host's lumiscene-scramble,
 # taken from the default preset (a plain `cmake --preset windows` builds its own).
@@ -57,6 +61,11 @@ windows: setup
 
 bench: build
 	./build/bin/lumiscene-bench
+
+# CPack makes both packages from the default and the Windows build.
+package: build windows
+	cpack --config build/default/CPackConfig.cmake -B build/packages
+	cpack --config build/windows/CPackConfig.cmake -B build/packages
 
 FUZZ_SECONDS ?= 600
 fuzz: setup
