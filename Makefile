@@ -3,7 +3,8 @@
 #   make test    every suite, under the default and the asan preset
 #   make bench   the benchmark binary (Release), then the player on Xvfb (bench/player_desktop.sh)
 #   make windows lumiscene.exe, cross-built with MinGW-w64 (build/windows/bin)
-#   make fuzz    fuzz the JPEG decoder for FUZZ_SECONDS (default 600) with libFuzzer
+#   make fuzz    fuzz every libFuzzer target for FUZZ_SECONDS each (default 600), then the soak
+#   make package the Debian package and the Windows zip (build/packages)
 
 SHELL := /bin/bash
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
@@ -11,10 +12,11 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 	libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core \
 	libjpeg-turbo-progs libturbojpeg0-dev libstb-dev \
 	imagemagick xvfb xdotool x11-utils \
-	openbox mingw-w64 wine wine64
+	openbox mingw-w64 wine wine64 \
+	lintian icoutils unzip
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build test bench run windows fuzz clean
+.PHONY: all setup build test bench run windows fuzz package clean
 
 all: build
 
@@ -45,6 +47,8 @@ test: setup
 	ctest --preset asan
 	$(MAKE) --no-print-directory windows
 	ctest --preset windows
+	$(MAKE) --no-print-directory package
+	bash tests/packaging/package_test.sh build/packages
 
 # The Windows build scrambles its pictures with the host's lumiscene-scramble,
 # taken from the default preset (a plain `cmake --preset windows` builds its own).
@@ -58,6 +62,11 @@ windows: setup
 bench: build
 	./build/bin/lumiscene-bench
 	bench/player_desktop.sh build/bin
+
+# CPack makes both packages from the default and the Windows build.
+package: build windows
+	cpack --config build/default/CPackConfig.cmake -B build/packages
+	cpack --config build/windows/CPackConfig.cmake -B build/packages
 
 FUZZ_SECONDS ?= 600
 fuzz: setup

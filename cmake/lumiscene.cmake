@@ -58,3 +58,8 @@ endfunction()
 if(WIN32)
   include(${CMAKE_CURRENT_LIST_DIR}/lumiscene_windows.cmake)
 endif()
+
+# The version header, in <build>/generated; lumiscene_version links it in.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/lumiscene_version.h.in ${CMAKE_BINARY_DIR}/generated/lumiscene_version.h @ONLY)
+add_library(lumiscene_version INTERFACE)
+target_include_directories(lumiscene_version INTERFACE ${CMAKE_BINARY_DIR}/generated)

@@ -37,12 +37,14 @@ endif()
 function(lumiscene_windows_player)
   lumiscene_executable(lumiscene ${PROJECT_SOURCE_DIR}/app/win_main.cpp ${PROJECT_SOURCE_DIR}/resources/lumiscene.rc)
   set_target_properties(lumiscene PROPERTIES WIN32_EXECUTABLE ON)
-  target_link_libraries(lumiscene PRIVATE lumiscene_app)
+  target_link_libraries(lumiscene PRIVATE lumiscene_app lumiscene_version)
   target_include_directories(lumiscene PRIVATE $<$<COMPILE_LANGUAGE:RC>:${CMAKE_BINARY_DIR}/resources>)
   lumiscene_embed_pictures(lumiscene)
   set_property(SOURCE ${PROJECT_SOURCE_DIR}/resources/lumiscene.rc APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_BINARY_DIR}/resources/picture1.stored ${CMAKE_BINARY_DIR}/resources/picture2.stored
-    ${PROJECT_SOURCE_DIR}/resources/resource_ids.h ${PROJECT_SOURCE_DIR}/resources/lumiscene.ico)
+    ${PROJECT_SOURCE_DIR}/resources/resource_ids.h ${PROJECT_SOURCE_DIR}/resources/lumiscene.ico
+    ${PROJECT_SOURCE_DIR}/resources/lumiscene.manifest ${CMAKE_BINARY_DIR}/generated/lumiscene_version.h)
+  install(TARGETS lumiscene RUNTIME DESTINATION .)
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lumiscene_windows_player)
 

@@ -60,8 +60,10 @@ stars=$(awk 'BEGIN { srand(3); for (i = 0; i < 220; i++) { x = rand() * 400; y =
   "$work/picture2.ppm"
 cjpeg -quality 90 -progressive -optimize -outfile picture2.jpg "$work/picture2.ppm"
 
-# The icon: the sun over the ridges, cut from picture 1, in the two sizes Windows asks for.
-"$im" "$work/picture1.ppm" -crop 240x240+300+110 +repage \
-  \( -clone 0 -resize 32x32 \) \( -clone 0 -resize 16x16 \) -delete 0 lumiscene.ico
-"$im" "$work/picture1.ppm" -crop 240x240+300+110 +repage -resize 64x64 -strip lumiscene.png
+# The icon: the sun over the ridges, cut from picture 1, in the sizes Windows
+# shows (title bar, lists, desktop, large views) and a PNG for Linux desktops.
+"$im" "$work/picture1.ppm" -crop 256x256+292+102 +repage \
+  \( -clone 0 \) \( -clone 0 -resize 48x48 \) \( -clone 0 -resize 32x32 \) \
+  \( -clone 0 -resize 24x24 \) \( -clone 0 -resize 16x16 \) -delete 0 -depth 8 lumiscene.ico
+"$im" "$work/picture1.ppm" -crop 256x256+292+102 +repage -resize 64x64 -depth 8 -strip lumiscene.png
 echo "made picture1.jpg, picture2.jpg, lumiscene.ico and lumiscene.png"
