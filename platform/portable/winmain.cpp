@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lumiscene_version.h"
 #include "platform/portable/backend.h"
 #include "platform/win32.h"
 
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "lumiscene: unknown option '%s' (see lumiscene --help)\n", argv[1]);
     return 2;
   }
-  // The program's own failure path would end quietly with status 0.
+  // Without a desktop the program could only fail at its first window; say
+  // plainly what is missing instead.
   if (!backend::describeDesktop().available) {
     explainMissingDisplay();
     return 1;
