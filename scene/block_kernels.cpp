@@ -108,6 +108,18 @@ inline void prefetchBlock(const uint32_t* frame, int64_t stride, int32_t at, uin
                _MM_HINT_T0);
 }
 
+// Whether two usual blocks at frame indexes a and b (and their twins, at
+// most one pixel away) share no pixel: their rows lie ten or more apart, or
+// their columns six or more.
+inline bool apart(int32_t a, int32_t b, int64_t stride) {
+  const int64_t reachRows = shimmerRows + 1, reachColumns = 5;
+  // Rows narrower than the reach could wrap a neighbour into any column.
+  if (stride <= 2 * reachColumns) return false;
+  const int64_t e = int64_t{b} - a + reachRows * stride + reachColumns;
+  if (e < 0 || e > 2 * (reachRows * stride + reachColumns)) return true;
+  return e % stride > 2 * reachColumns;
+}
+
 struct alignas(16) Lanes {
   uint32_t v[4];
 };
@@ -211,6 +223,7 @@ namespace avx2 {
 // GCC 12's lane extraction reads a deliberately undefined register and warns.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 namespace avx512 {
 #define LUMISCENE_KERNEL_FORM 2
 #include "scene/block_kernels.inc"

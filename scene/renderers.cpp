@@ -229,7 +229,8 @@ bool Layer::listsBlocks(const DisplaceEffect& effect) const {
   // The placement kernels work in 32 bits and wrap into a positive period.
   constexpr int32_t bound = 1 << 29;
   for (const Axis* axis : {&axisX, &axisY}) {
-    if (axis->period <= 0 || axis->period > bound || axis->blockSize < -bound || axis->blockSize > bound) return false;
+    if (axis->period <= 0 || axis->period > bound) return false;
+    if (axis->blockSize < -bound || axis->blockSize > bound) return false;
     if (axis->low < -bound || axis->low > bound || axis->high < -bound || axis->high > bound) return false;
     if (axis->start < -bound || axis->start > bound) return false;
   }
