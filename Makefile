@@ -3,7 +3,8 @@
 #   make test    every suite, under the default and the asan preset
 #   make bench   the benchmark binary (Release)
 #   make windows lumiscene.exe, cross-built with MinGW-w64 (build/windows/bin)
-#   make fuzz    fuzz the JPEG decoder for FUZZ_SECONDS (default 600) with libFuzzer
+#   make fuzz    each libFuzzer target for FUZZ_SECONDS (default 600), then the soak
+#                (SOAK_MINUTES virtual minutes, default 120, under the asan preset)
 
 SHELL := /bin/bash
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
