@@ -3,7 +3,8 @@
 #   make test    every suite, under the default and the asan preset
 #   make bench   the benchmark binary (Release), then the player on Xvfb (bench/player_desktop.sh)
 #   make windows lumiscene.exe, cross-built with MinGW-w64 (build/windows/bin)
-#   make fuzz    fuzz every libFuzzer target for FUZZ_SECONDS each (default 600), then the soak
+#   make fuzz    each libFuzzer target for FUZZ_SECONDS (default 600), then the soak
+#                (SOAK_MINUTES virtual minutes, default 120, under the asan preset)
 #   make package the Debian package and the Windows zip (build/packages)
 
 SHELL := /bin/bash

@@ -51,8 +51,10 @@ cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lumiscene_windows_player
 # The developer tools that run the program on the headless backend have no
 # Windows form; keep them out of the default build.
 function(lumiscene_windows_skip_headless_tools)
-  if(TARGET lumiscene-render)
-    set_target_properties(lumiscene-render PROPERTIES EXCLUDE_FROM_ALL ON)
-  endif()
+  foreach(target lumiscene-render lumiscene_render_tool)
+    if(TARGET ${target})
+      set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL ON)
+    endif()
+  endforeach()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lumiscene_windows_skip_headless_tools)

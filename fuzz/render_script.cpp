@@ -88,7 +88,7 @@ std::string eventFor(ByteReader& in, uint32_t time) {
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
   }
 }

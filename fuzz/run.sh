@@ -26,10 +26,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work" /tmp/lumiscene-fuzz-render-*' EXIT
 overall=0
 
-# fuzz_one TARGET MAX_LEN [extra libFuzzer options...]
+# fuzz_one TARGET MAX_LEN TIMEOUT [extra libFuzzer options...]
 fuzz_one() {
-  local target=$1 max_len=$2
-  shift 2
+  local target=$1 max_len=$2 timeout=$3
+  shift 3
   local fuzzer=$build/bin/lumiscene-fuzz-$target
   local corpus=$root/fuzz/corpus/$target
   local artifacts=$build/artifacts/$target
@@ -41,7 +41,7 @@ fuzz_one() {
   # machine's two cores are shared.
   echo "== $target: fuzzing for $seconds s"
   local status=0
-  "$fuzzer" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -max_len="$max_len" \
+  "$fuzzer" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=2048 -max_len="$max_len" \
     -artifact_prefix="$artifacts/" -print_final_stats=1 "$@" \
     "$dir/new" "$corpus" "$dir/seeds" || status=$?
 
@@ -50,7 +50,7 @@ fuzz_one() {
   # corpus holds what the seeds do not already reach.
   find "$corpus" "$dir/new" -type f -size -8193c -exec cp {} "$dir/candidates/" \;
   cp "$dir/seeds"/* "$dir/merged/" 2>/dev/null || true
-  "$fuzzer" -merge=1 -timeout=30 -rss_limit_mb=2048 -max_len="$max_len" "$@" "$dir/merged" "$dir/candidates" \
+  "$fuzzer" -merge=1 -timeout="$timeout" -rss_limit_mb=2048 -max_len="$max_len" "$@" "$dir/merged" "$dir/candidates" \
     >"$dir/merge.log" 2>&1 || { tail -5 "$dir/merge.log"; return 1; }
   grep -E '^MERGE-OUTER: [0-9]+ new files' "$dir/merge.log" || true
   for seed in "$dir/seeds"/*; do [ -e "$seed" ] && rm -f "$dir/merged/$(basename "$seed")"; done
@@ -65,10 +65,13 @@ fuzz_one() {
 
 for target in $targets; do
   case $target in
-    jpeg) fuzz_one jpeg 16384 -dict="$root/fuzz/jpeg.dict" || overall=$? ;;
+    jpeg) fuzz_one jpeg 16384 10 -dict="$root/fuzz/jpeg.dict" || overall=$? ;;
     # The program's own output and refusals would drown libFuzzer's report: closed.
-    render) fuzz_one render 4096 -close_fd_mask=3 || overall=$? ;;
-    tool-input) fuzz_one tool-input 4096 || overall=$? ;;
+    # Inputs of any length from the start: a short one is a script without events. A run
+    # takes a second or two under the sanitizers (twice that when the leak check runs it
+    # again), more on a machine shared with builds: only a minute is taken for a hang.
+    render) fuzz_one render 4096 60 -close_fd_mask=3 -len_control=0 || overall=$? ;;
+    tool-input) fuzz_one tool-input 4096 10 || overall=$? ;;
     *) echo "unknown fuzz target $target" >&2; exit 2 ;;
   esac
 done

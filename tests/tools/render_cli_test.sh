@@ -43,6 +43,9 @@ expect_status 2 "${ok[@]}" --at 10 --depth 12
 expect_status 2 "${ok[@]}" --at 10 --events 5:jump
 expect_status 2 "${ok[@]}" --at 10 --events 5:press:NoSuchKey
 expect_status 2 "${ok[@]}" --at 10 --bogus 1
+# A line break inside an argument must not split the one-line error.
+expect_status 2 "${ok[@]}" --at 10 --events $'5:jump\n6:key'
+expect_status 2 "${ok[@]}" --at $'10\n20'
 expect_status 2 --picture1 "$work/small.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
 grep -q 'small.ppm' "$work/err.txt" || fail "a wrongly sized picture1 is named in the message"
 expect_status 2 --picture1 "$work/missing.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10

@@ -29,6 +29,14 @@ bool parseNumber(const std::string& text, T& value) {
   return !text.empty() && code == std::errc{} && end == last;
 }
 
+// A piece of the command line as the one-line error quotes it: a line break or
+// other control character in an argument must not split the message.
+std::string printable(std::string text) {
+  for (char& c : text)
+    if (std::iscntrl(static_cast<unsigned char>(c))) c = '?';
+  return text;
+}
+
 std::string lowerCase(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -128,7 +136,7 @@ bool parseEventScript(const std::string& script, std::vector<RenderEvent>& event
   for (const std::string& item : split(script, ',')) {
     RenderEvent event;
     if (!parseEvent(item, event)) {
-      error = "bad event '" + item + "'";
+      error = "bad event '" + printable(item) + "'";
       return false;
     }
     events.push_back(event);
@@ -149,7 +157,7 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
       continue;
     }
     if (i + 1 >= argc) {
-      error = "option " + argument + " is unknown or needs a value";
+      error = "option " + printable(argument) + " is unknown or needs a value";
       return false;
     }
     const std::string value = argv[++i];
@@ -173,13 +181,13 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
         uint32_t time = 0;
         if (!parseNumber(item, time) || time == 0 || time % 10 != 0 || time > maxRenderTime) {
           error = "--at takes positive multiples of 10 milliseconds up to " + std::to_string(maxRenderTime) +
-                  " (one day), not '" + item + "'";
+                   " (one day), not '" + printable(item) + "'";
           return false;
         }
         options.times.push_back(time);
       }
     } else {
-      error = "unknown option " + argument;
+      error = "unknown option " + printable(argument);
       return false;
     }
   }
