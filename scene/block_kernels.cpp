@@ -6,10 +6,12 @@
 //
 // Measured as BM_SceneShimmer against one frame copy (the step also refreshes
 // the panorama and copies it into the frame, about three copies' time): the
-// per-block path with its nine jitter variants took 19 to 22 copies' time; the
-// two phases take about 10 (AVX-512 and AVX2 forms alike; SSE2, which keeps
-// its rows on the stack, about 20). Of a step, the pass is about half, the
-// placement under a tenth.
+// per-block path with its nine jitter variants took 19 to 24 copies' time; the
+// two phases take about 9.5 in the AVX-512 form, 11.5 in the AVX2 form and 20
+// in the SSE2 form, which keeps its rows on the stack. Of a step, the pass is
+// about half, the placement under a tenth. On a frame held in the second-level
+// cache the pass takes nearly as long: it is bound by its instructions, not by
+// the memory.
 #include "scene/block_kernels.h"
 
 #include <algorithm>
