@@ -112,12 +112,18 @@ probe main
 [ "${mode_width:-0}x${mode_height:-0}" = 640x480 ] && check "full-screen mode 640 x 480 x ${mode_bits:-?}" ||
   fail "full-screen mode is ${mode_width:-?} x ${mode_height:-?}"
 [ "$menu" = 0 ] && check "no menu bar while full-screen" || fail "menu bar while full-screen"
-shot full
-crop full 640x480+0+0 full_frame
 # The pointer's moves pan the picture sideways, so compare row by row averages.
-/usr/bin/convert "$work/full_frame.png" -scale '1x480!' "$work/full_rows.png"
+# On a busy machine the second key may reach the program late; the inset it
+# ends would in any case be gone 6 s after the first, so look a few times.
 /usr/bin/convert "$work/picture1.png" -scale '1x480!' "$work/picture1_rows.png"
-error=$(rmse full_rows picture1_rows)
+for attempt in 1 2 3 4; do
+  shot full
+  crop full 640x480+0+0 full_frame
+  /usr/bin/convert "$work/full_frame.png" -scale '1x480!' "$work/full_rows.png"
+  error=$(rmse full_rows picture1_rows)
+  below "$error" 0.08 && break
+  sleep 1.5
+done
 below "$error" 0.08 && check "full-screen shows picture 1 (row RMSE $error)" ||
   fail "full-screen does not show picture 1 (row RMSE $error)"
 for corner in southwest southeast; do
