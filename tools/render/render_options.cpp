@@ -181,7 +181,7 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
         uint32_t time = 0;
         if (!parseNumber(item, time) || time == 0 || time % 10 != 0 || time > maxRenderTime) {
           error = "--at takes positive multiples of 10 milliseconds up to " + std::to_string(maxRenderTime) +
-                   " (one day), not '" + printable(item) + "'";
+                  " (one day), not '" + printable(item) + "'";
           return false;
         }
         options.times.push_back(time);

@@ -195,8 +195,9 @@ class Run {
   }
 
   void clickClientCentre() {
-    RECT client;
-    GetClientRect(window_, &client);
+    // The program may have closed its window already (a click scheduled after Esc).
+    RECT client{};
+    if (!GetClientRect(window_, &client)) return;
     POINT centre{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
     ClientToScreen(window_, &centre);
     headless::click(centre.x, centre.y);
