@@ -11,8 +11,6 @@
 // Prints one line per check and exits 1 when one fails.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <new>
 #include <random>
 #include <string>
 
@@ -24,32 +22,7 @@
 #include "platform/portable/headless/headless.h"
 #include "platform/win32.h"
 #include "resources/resource_ids.h"
-
-namespace {
-
-int64_t allocations = 0;
-
-}  // namespace
-
-// Every allocation of the process is counted, so that a stretch of the run can
-// be seen to allocate nothing.
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  ++allocations;
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "tests/scene/allocation_count.h"
 
 namespace lumiscene {
 namespace {
@@ -242,13 +215,13 @@ void acrossTheWrap() {
 
   // After the first minute nothing is allocated any more, the timed inset included.
   program.runUntil(startMs + 70'000);
-  const int64_t settled = allocations;
+  const int64_t settled = scene_test::allocationCount();
   for (uint64_t second = startMs + 71'000; second <= startMs + 180'000; second += 1000) {
     const int32_t before = headless::presentCount();
     program.runUntil(second);
     framesEverySecond = framesEverySecond && headless::presentCount() > before;
   }
-  const int64_t grown = allocations - settled;
+  const int64_t grown = scene_test::allocationCount() - settled;
   check(framesEverySecond, "wrap: frames every second for three minutes");
   check(grown == 0, "wrap: no allocation from the second minute on (" + std::to_string(grown) + ")");
   check(program.running && !stalled, "wrap: still running");
