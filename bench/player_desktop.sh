@@ -38,12 +38,12 @@ measure() {
   local label=$1
   if [ -n "${XVFB_DISPLAY:-}" ]; then
     echo "$XVFB_DISPLAY" > "$work/display"
-    Xvfb ":$XVFB_DISPLAY" -screen 0 1024x768x24 -br -nolisten tcp > /dev/null 2>&1 &
+    Xvfb ":$XVFB_DISPLAY" -screen 0 1024x768x24 -br -nolisten tcp -noreset > /dev/null 2>&1 &
     xvfb=$!
     sleep 0.5
   else
     : > "$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -br -nolisten tcp 3> "$work/display" > /dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -br -nolisten tcp -noreset 3> "$work/display" > /dev/null 2>&1 &
     xvfb=$!
   fi
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done

@@ -46,10 +46,12 @@ fail() {
 }
 
 # start_desktop WIDTHxHEIGHT [openbox]: a black root, so that anything the
-# player leaves undrawn shows as black. Xvfb picks a free display number.
+# player leaves undrawn shows as black. Xvfb picks a free display number; it
+# must not reset when its last client leaves, or the player, connecting just as
+# the readiness probe disconnects, finds its connection dropped.
 start_desktop() {
   : > "$work/display"
-  Xvfb -displayfd 3 -screen 0 "${1}x24" -br -nolisten tcp 3> "$work/display" > /dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -br -nolisten tcp -noreset 3> "$work/display" > /dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || { echo "skipped: Xvfb did not start"; exit 77; }

@@ -10,7 +10,7 @@ done
 work=$(mktemp -d)
 # Xvfb picks a free display number itself and writes it to the descriptor,
 # so parallel tests never race for one.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" > /dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$work/display" > /dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "skipped: Xvfb did not start"; exit 77; }

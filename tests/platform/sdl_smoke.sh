@@ -42,7 +42,7 @@ trap cleanup EXIT
 # Xvfb picks a free display number itself and writes it to descriptor 3, so
 # several X tests may run at once without racing for a number.
 : > "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$work/display" > "$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display=
 for _ in $(seq 100); do
