@@ -9,33 +9,22 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "jpeg/decoded_picture.h"
+#include "tests/fuzz_inputs.h"
 
 namespace lumiscene {
 namespace {
 
-namespace fs = std::filesystem;
+using fuzz_inputs::bytesOf;
+using fuzz_inputs::inputsIn;
 
-std::vector<fs::path> inputsIn(const std::string& folder) {
-  std::vector<fs::path> paths;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(fs::path(LUMISCENE_FUZZ_DATA) / folder, error)) {
-    if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') paths.push_back(entry.path());
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
-void replay(const std::vector<fs::path>& paths) {
-  for (const fs::path& path : paths) {
+void replay(const std::vector<std::filesystem::path>& paths) {
+  for (const std::filesystem::path& path : paths) {
     SCOPED_TRACE(path.filename().string());
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<uint8_t> bytes = bytesOf(path);
     DecodedPicture integer(false);
     DecodedPicture fast(true);
     const bool integerOk = integer.decode(bytes.data(), static_cast<int32_t>(bytes.size()));

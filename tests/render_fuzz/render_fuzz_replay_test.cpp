@@ -6,37 +6,21 @@
 // keep their promises.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "fuzz/render_script.h"
 #include "fuzz/tool_input.h"
+#include "tests/fuzz_inputs.h"
 
 namespace lumiscene {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::vector<fs::path> inputsIn(const std::string& folder) {
-  std::vector<fs::path> paths;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(fs::path(LUMISCENE_FUZZ_DATA) / folder, error)) {
-    if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') paths.push_back(entry.path());
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
-std::vector<uint8_t> bytesOf(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using fuzz_inputs::bytesOf;
+using fuzz_inputs::inputsIn;
 
 class RenderReplay : public ::testing::Test {
  protected:
@@ -45,10 +29,10 @@ class RenderReplay : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     work_ = pattern;
   }
-  void TearDown() override { fs::remove_all(work_); }
+  void TearDown() override { std::filesystem::remove_all(work_); }
 
   void replay(const std::string& folder) {
-    for (const fs::path& path : inputsIn(folder)) {
+    for (const std::filesystem::path& path : inputsIn(folder)) {
       SCOPED_TRACE(path.filename().string());
       const std::vector<uint8_t> bytes = bytesOf(path);
       const int status = runRenderScript(bytes.data(), bytes.size(), work_);
@@ -63,7 +47,7 @@ TEST_F(RenderReplay, SavedScripts) { replay("corpus/render"); }
 TEST_F(RenderReplay, ScriptRegressions) { replay("regressions/render"); }
 
 void replayToolInput(const std::string& folder) {
-  for (const fs::path& path : inputsIn(folder)) {
+  for (const std::filesystem::path& path : inputsIn(folder)) {
     SCOPED_TRACE(path.filename().string());
     const std::vector<uint8_t> bytes = bytesOf(path);
     EXPECT_TRUE(toolInputHolds(bytes.data(), bytes.size()));
