@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "app/clock.h"
+#include "display/program_frames.h"
 #include "platform/portable/headless/headless.h"
 #include "allocation_count.h"
-#include "test_host.h"
 #include "test_images.h"
 #include "test_model.h"
 
@@ -89,7 +89,7 @@ protected:
 };
 
 TEST_F(FrameDriverTest, TheFirstFrameBuildsBothScenes) {
-  FrameDriver driver{scene_test::headlessHost()};
+  FrameDriver driver{lumiscene::programFrameHost()};
   driver.preparePictures(inputs());
   EXPECT_EQ(driver.preparedDepth(), 32);
   EXPECT_TRUE(driver.advanceFrame(inputs()));
@@ -114,7 +114,7 @@ TEST_F(FrameDriverTest, TheFirstFrameBuildsBothScenes) {
 }
 
 TEST_F(FrameDriverTest, FramesAfterTheFirstAllocateNothing) {
-  FrameDriver driver{scene_test::headlessHost()};
+  FrameDriver driver{lumiscene::programFrameHost()};
   runUntil(driver, 10);
   driver.insetMode = 1;
   runUntil(driver, 30);  // the inset's tables are made on its first non-zero weights
@@ -128,14 +128,14 @@ TEST_F(FrameDriverTest, FramesAfterTheFirstAllocateNothing) {
 
 TEST_F(FrameDriverTest, NothingIsBuiltWithoutPictures) {
   picture1.reset();
-  FrameDriver driver{scene_test::headlessHost()};
+  FrameDriver driver{lumiscene::programFrameHost()};
   driver.preparePictures(inputs());
   EXPECT_FALSE(driver.advanceFrame(inputs()));
   EXPECT_EQ(driver.frameImage, nullptr);
 }
 
 TEST_F(FrameDriverTest, PointerMovesPanTwiceAsFarAndOnlySideways) {
-  FrameDriver driver{scene_test::headlessHost()};
+  FrameDriver driver{lumiscene::programFrameHost()};
   runUntil(driver, 100);
   const double before = driver.scene1()->layers[1]->axisX.position;
   headless::setPointer(5, 0);
@@ -163,7 +163,7 @@ TEST_F(FrameDriverTest, PointerMovesPanTwiceAsFarAndOnlySideways) {
 }
 
 TEST_F(FrameDriverTest, AnInactiveWindowSleepsLongerAndDoesNotPan) {
-  FrameDriver driver{scene_test::headlessHost()};
+  FrameDriver driver{lumiscene::programFrameHost()};
   runUntil(driver, 10);
   active = false;
   headless::setPointer(-7, 3);
@@ -176,7 +176,7 @@ TEST_F(FrameDriverTest, AnInactiveWindowSleepsLongerAndDoesNotPan) {
 }
 
 TEST_F(FrameDriverTest, TheInsetComesAfterThirtySecondsAndLastsSix) {
-  FrameDriver driver{scene_test::headlessHost()};
+  FrameDriver driver{lumiscene::programFrameHost()};
   runUntil(driver, 10);
   skipTo(driver, 30000);
   EXPECT_EQ(driver.insetMode, 0);
@@ -192,7 +192,7 @@ TEST_F(FrameDriverTest, TheInsetComesAfterThirtySecondsAndLastsSix) {
 }
 
 TEST_F(FrameDriverTest, TheKeyStartsAFreshPeriod) {
-  FrameDriver driver{scene_test::headlessHost()};
+  FrameDriver driver{lumiscene::programFrameHost()};
   runUntil(driver, 10);
   skipTo(driver, 20000);
   driver.insetMode = 1;  // the switching key
@@ -223,7 +223,7 @@ TEST_F(FrameDriverTest, ThePulseRisesHoldsAndFalls) {
   EXPECT_LT(FrameDriver::pulse(1501), 0.5);
   EXPECT_LT(FrameDriver::pulse(6010), 0.0);
 
-  FrameDriver driver{scene_test::headlessHost()};
+  FrameDriver driver{lumiscene::programFrameHost()};
   runUntil(driver, 10);
   driver.insetMode = 1;
   runUntil(driver, 20);  // the inset starts here
@@ -236,13 +236,13 @@ TEST_F(FrameDriverTest, ThePulseRisesHoldsAndFalls) {
 
 TEST_F(FrameDriverTest, TheInsetMixesBothPicturesOnlyInsideItsRectangle) {
   const uint64_t at = 1700;  // 1590 ms into the inset: the plateau
-  FrameDriver alone{scene_test::headlessHost()};
+  FrameDriver alone{lumiscene::programFrameHost()};
   runUntil(alone, 10);
   skipTo(alone, at);
   const Image sceneOne(*alone.frameImage);
 
   restartClock();
-  FrameDriver withInset{scene_test::headlessHost()};
+  FrameDriver withInset{lumiscene::programFrameHost()};
   runUntil(withInset, 10);
   withInset.insetMode = 1;
   skipTo(withInset, at);
@@ -271,7 +271,7 @@ TEST_F(FrameDriverTest, TheInsetMixesBothPicturesOnlyInsideItsRectangle) {
 }
 
 TEST_F(FrameDriverTest, ShallowDisplaysGetNoisyPictures) {
-  FrameDriver driver{scene_test::headlessHost()};
+  FrameDriver driver{lumiscene::programFrameHost()};
   depth = 16;
   driver.preparePictures(inputs());
   const Image noisy1(*driver.preparedPicture1);
@@ -325,7 +325,7 @@ TEST_F(FrameDriverTest, AnyFrontEndDrivesItThroughItsHostAndInputs) {
     return true;
   };
   FrameDriver own(host);
-  FrameDriver program{scene_test::headlessHost()};
+  FrameDriver program{lumiscene::programFrameHost()};
   const auto both = [&](const lumiscene::FrameInputs& given) {
     own.preparePictures(given);
     own.advanceFrame(given);

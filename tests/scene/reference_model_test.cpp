@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "app/clock.h"
+#include "display/program_frames.h"
 #include "pictures/embedded_pictures.h"
 #include "platform/portable/headless/headless.h"
 #include "scene/frame_driver.h"
 #include "scene/image.h"
 #include "tests/scene/reference_model.h"
-#include "tests/scene/test_host.h"
 
 namespace lumiscene {
 namespace {
@@ -81,7 +81,7 @@ class SideBySide {
     image1_ = toImage(picture1_);
     image2_ = toImage(picture2_);
     inputs_ = {active, depth, image1_.get(), image2_.get()};
-    driver_ = std::make_unique<FrameDriver>(scene_test::headlessHost());
+    driver_ = std::make_unique<FrameDriver>(programFrameHost());
     model_.picture1 = &picture1_;
     model_.picture2 = &picture2_;
     model_.appActive = active;
