@@ -29,7 +29,7 @@ HRESULT DisplayDevice::setUpScaled(HWND targetWindow, int width, int height) {
   releaseAll();
   if (FAILED(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr)))
     return E_FAIL;
-  if (FAILED(directDraw->SetCooperativeLevel(targetWindow, DDSCL_NORMAL))) return E_FAIL;
+  if (FAILED(directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL))) return E_FAIL;
   scaledFrame = SIZE{width, height};
   return attachToWindow(targetWindow, width, height);
 }

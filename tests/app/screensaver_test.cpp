@@ -73,7 +73,7 @@ void failOnStall(const char* what) {
   ADD_FAILURE() << "the saver waited for input that cannot come: " << what;
 }
 
-class FullScreenSaverTest : public ::testing::Test {
+class ScreensaverTest : public ::testing::Test {
 protected:
   void SetUp() override {
     headless::reset();
@@ -105,7 +105,7 @@ protected:
   int exitCode = -1;
 };
 
-TEST_F(FullScreenSaverTest, RunsInThePlayersFullScreenModeWithoutMenuOrMessages) {
+TEST_F(ScreensaverTest, RunsInThePlayersFullScreenModeWithoutMenuOrMessages) {
   ASSERT_TRUE(start());
   steps(30);
   EXPECT_TRUE(running);
@@ -116,7 +116,7 @@ TEST_F(FullScreenSaverTest, RunsInThePlayersFullScreenModeWithoutMenuOrMessages)
   EXPECT_TRUE(headless::messageBoxes().empty());
 }
 
-TEST_F(FullScreenSaverTest, AMoveOfAFewPixelsEndsItAndJitterDoesNot) {
+TEST_F(ScreensaverTest, AMoveOfAFewPixelsEndsItAndJitterDoesNot) {
   ASSERT_TRUE(start());
   const POINT start = pointer();
   steps(5);
@@ -137,7 +137,7 @@ TEST_F(FullScreenSaverTest, AMoveOfAFewPixelsEndsItAndJitterDoesNot) {
   EXPECT_TRUE(headless::messageBoxes().empty());
 }
 
-TEST_F(FullScreenSaverTest, PointerMovesFromBeforeTheSetUpDoNotEndIt) {
+TEST_F(ScreensaverTest, PointerMovesFromBeforeTheSetUpDoNotEndIt) {
   // Reported while the saver starts, from where the pointer stood before the
   // full-screen set-up moved it.
   headless::movePointer(300, 200);
@@ -146,7 +146,7 @@ TEST_F(FullScreenSaverTest, PointerMovesFromBeforeTheSetUpDoNotEndIt) {
   EXPECT_TRUE(running);
 }
 
-TEST_F(FullScreenSaverTest, AKeyOrAButtonEndsIt) {
+TEST_F(ScreensaverTest, AKeyOrAButtonEndsIt) {
   const std::function<void()> inputs[] = {
       [] { headless::tapKey('A'); },       [] { headless::tapKey(VK_SHIFT); },
       [] { headless::tapKey(VK_ESCAPE); }, [] { headless::pressKey(VK_MENU); },
@@ -171,7 +171,7 @@ TEST_F(FullScreenSaverTest, AKeyOrAButtonEndsIt) {
   }
 }
 
-TEST_F(FullScreenSaverTest, EndingBeforeItsFirstFrameLeavesTheDesktopModeAsItWas) {
+TEST_F(ScreensaverTest, EndingBeforeItsFirstFrameLeavesTheDesktopModeAsItWas) {
   headless::setDesktopSize(1280, 1024);
   ASSERT_TRUE(start());
   ASSERT_TRUE(headless::fullScreen());
@@ -187,7 +187,7 @@ TEST_F(FullScreenSaverTest, EndingBeforeItsFirstFrameLeavesTheDesktopModeAsItWas
   EXPECT_EQ(displayDevice, nullptr);
 }
 
-TEST_F(FullScreenSaverTest, WithoutTheModeItScalesTheFrameIntoAWindowOverTheScreen) {
+TEST_F(ScreensaverTest, WithoutTheModeItScalesTheFrameIntoAWindowOverTheScreen) {
   headless::setFullScreenModesAvailable(false);
   headless::setDesktopSize(1280, 1024);
   ASSERT_TRUE(start());
@@ -245,6 +245,56 @@ TEST(SaverSettings, AnUnknownArgumentIsNamedInAnErrorBox) {
   EXPECT_EQ(headless::messageBoxes()[0].caption, "Lumiscene");
   EXPECT_EQ(headless::messageBoxes()[0].flags & MB_ICONERROR, static_cast<uint32_t>(MB_ICONERROR));
   resetProgram();
+}
+
+LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The settings page's window stands in as a plain window of this test.
+HWND makeSettingsPage(int32_t width, int32_t height) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = parentProcedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "SettingsPage";
+  RegisterClassExA(&windowClass);
+  HWND page = CreateWindowExA(0, "SettingsPage", "Settings", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  ShowWindow(page, SW_SHOWNORMAL);
+  return page;
+}
+
+TEST_F(ScreensaverTest, ThePreviewIsAChildScaledToItsParentAndEndsWithIt) {
+  HWND page = makeSettingsPage(400, 240);
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(startPreviewSaver(GetModuleHandleA(nullptr), page, window, watch));
+  EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_CHILD, WS_CHILD);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 400);
+  EXPECT_EQ(client.bottom, 240);
+  steps(20);
+  ASSERT_TRUE(running);
+  EXPECT_FALSE(headless::fullScreen());
+  // The frame is drawn into the child through the scaled display, the one the
+  // full-screen window uses (checked there: the headless screen shows top-level
+  // windows only).
+  ASSERT_NE(frameDriver.frameImage, nullptr);
+  ASSERT_NE(displayDevice, nullptr);
+  EXPECT_EQ(displayDevice->scaledFrame.cx, frameWidth);
+  RECT frame = displayDevice->screenRect;
+  EXPECT_EQ(frame.right - frame.left, 320);
+  EXPECT_EQ(frame.bottom - frame.top, 240);
+  // Input is the settings page's business, not the preview's.
+  headless::tapKey('A');
+  headless::click(200, 120);
+  steps(10);
+  EXPECT_TRUE(running);
+  DestroyWindow(page);
+  steps(10);
+  EXPECT_FALSE(running);
+  EXPECT_EQ(exitCode, 0);
 }
 
 }  // namespace
