@@ -37,7 +37,8 @@ HWND windowFromArgument(uintptr_t number) { return reinterpret_cast<HWND>(number
 
 bool startFullScreenSaver(HINSTANCE instance, HWND& window, SaverWatch& watch) {
   if (!prepareProgram(instance)) return false;
-  if (FAILED(createSaverWindow(instance, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, screenRect(), nullptr, window)))
+  if (FAILED(
+          createSaverWindow(instance, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, screenRect(), nullptr, window)))
     return false;
   windowed = false;
   if (FAILED(InitDirectDraw(window, windowed))) {
@@ -115,8 +116,9 @@ int runScreenSaver(HINSTANCE instance, const char* commandLine) {
     case SaverMode::unknown:
       break;
   }
-  const std::string text = "Unknown argument \"" + arguments.argument +
-                           "\".\nUse /s to start the screensaver, /p HWND for its preview or /c for its settings.";
+  const std::string text =
+      "Unknown argument \"" + arguments.argument +
+      "\".\nUse /s to start the screensaver, /p HWND for its preview or /c for its settings.";
   showErrorMessage(nullptr, text.c_str());
   return failureExitStatus;
 }

@@ -43,8 +43,8 @@ TEST(SaverArguments, SettingsComeWithOrWithoutAnOwner) {
     const char* line;
     uintptr_t window;
   };
-  for (const Case& c : {Case{"", 0}, Case{"   ", 0}, Case{"/c", 0}, Case{"/C", 0}, Case{"-c", 0}, Case{"/c:", 0},
-                        Case{"/c:5678", 5678}, Case{"/C 5678", 5678}}) {
+  for (const Case& c : {Case{"", 0}, Case{"   ", 0}, Case{"/c", 0}, Case{"/C", 0}, Case{"-c", 0},
+                        Case{"/c:", 0}, Case{"/c:5678", 5678}, Case{"/C 5678", 5678}}) {
     const SaverArguments arguments = parseSaverArguments(c.line);
     EXPECT_EQ(arguments.mode, SaverMode::settings) << "'" << c.line << "'";
     EXPECT_EQ(arguments.window, c.window) << c.line;
@@ -57,11 +57,12 @@ TEST(SaverArguments, AnythingElseIsUnknownAndNamedAsGiven) {
     const char* line;
     const char* named;
   };
-  for (const Case& c : {Case{"/x", "/x"}, Case{"s", "s"}, Case{"/", "/"}, Case{"-", "-"}, Case{"/a 1234", "/a"},
-                        Case{"/p", "/p"}, Case{"/p:", "/p:"}, Case{"/p abc", "/p abc"}, Case{"/p:12x", "/p:12x"},
-                        Case{"/p -5", "/p -5"}, Case{"/p 0", "/p 0"}, Case{"/cq", "/cq"},
-                        Case{"/p 99999999999999999999999", "/p 99999999999999999999999"},
-                        Case{"/p 18446744073709551616", "/p 18446744073709551616"}, Case{"hello /s", "hello"}}) {
+  for (const Case& c :
+       {Case{"/x", "/x"}, Case{"s", "s"}, Case{"/", "/"}, Case{"-", "-"}, Case{"/a 1234", "/a"},
+        Case{"/p", "/p"}, Case{"/p:", "/p:"}, Case{"/p abc", "/p abc"}, Case{"/p:12x", "/p:12x"},
+        Case{"/p -5", "/p -5"}, Case{"/p 0", "/p 0"}, Case{"/cq", "/cq"},
+        Case{"/p 99999999999999999999999", "/p 99999999999999999999999"},
+        Case{"/p 18446744073709551616", "/p 18446744073709551616"}, Case{"hello /s", "hello"}}) {
     const SaverArguments arguments = parseSaverArguments(c.line);
     EXPECT_EQ(arguments.mode, SaverMode::unknown) << c.line;
     EXPECT_EQ(arguments.argument, c.named) << c.line;
@@ -74,7 +75,7 @@ void failOnStall(const char* what) {
 }
 
 class ScreensaverTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     headless::reset();
     headless::setStallHandler(failOnStall);
