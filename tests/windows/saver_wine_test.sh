@@ -4,7 +4,10 @@
 #           mode; pointer jitter leaves it running, a real move ends it with
 #           status 0 within 2 s and the desktop's mode is back;
 #   /p HWND a child of saver_host's window at its client size, running until
-#           that window is destroyed, then ending with status 0;
+#           that window is destroyed, then ending with status 0 (what it draws
+#           cannot be seen here: Wine 8 shows nothing one process draws into
+#           another's window, with DirectDraw or GDI alike, so the scaled
+#           drawing is checked on the headless backend instead);
 #   /c:HWND the settings dialog owned by saver_host's window, ended by Return,
 #           and /c alone ended by a click on OK, both with status 0.
 # Also prints the time from start to the first picture of /s.
