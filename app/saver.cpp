@@ -29,7 +29,7 @@ bool prepareProgram(HINSTANCE instance) {
   return true;
 }
 
-RECT screenRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+RECT wholeScreen() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 HWND windowFromArgument(uintptr_t number) { return reinterpret_cast<HWND>(number); }
 
@@ -38,16 +38,16 @@ HWND windowFromArgument(uintptr_t number) { return reinterpret_cast<HWND>(number
 bool startFullScreenSaver(HINSTANCE instance, HWND& window, SaverWatch& watch) {
   if (!prepareProgram(instance)) return false;
   if (FAILED(
-          createSaverWindow(instance, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, screenRect(), nullptr, window)))
+          createSaverWindow(instance, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, wholeScreen(), nullptr, window)))
     return false;
   windowed = false;
   if (FAILED(InitDirectDraw(window, windowed))) {
     // Without the player's full-screen mode the frame is scaled into the
     // window, which first has to cover the desktop's own mode again.
     releaseDisplay();
-    const RECT screen = screenRect();
-    SetWindowPos(window, HWND_TOPMOST, screen.left, screen.top, screen.right, screen.bottom,
-                 SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    const RECT screen = wholeScreen();
+    SetWindowPos(window, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
+                 screen.bottom - screen.top, SWP_NOACTIVATE | SWP_FRAMECHANGED);
     windowed = true;
     scaledToWindow = true;
     if (FAILED(InitDirectDraw(window, windowed))) {
@@ -94,6 +94,7 @@ bool startPreviewSaver(HINSTANCE instance, HWND parent, HWND& window, SaverWatch
 int showSaverSettings(HINSTANCE instance, HWND owner) {
   // As Windows does for a saver asked for its settings without a window.
   if (owner == nullptr || !IsWindow(owner)) owner = GetForegroundWindow();
+  // The About dialog's procedure serves: OK and the close box end it, and it has no web button.
   const INT_PTR answer =
       DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SAVER_SETTINGS), owner, aboutDialogProcedure, 0);
   return answer == -1 ? failureExitStatus : 0;
