@@ -133,11 +133,15 @@ class JpegDecoder {
   uint8_t* rowBuffer0 = nullptr;
   uint8_t* rowBuffer1 = nullptr;
   alignas(16) int16_t idctWork[64] = {};
-  // Reduced decoding: the side of the square each block becomes (8 at full size),
+  // Reduced decoding: the side of the square a luma block becomes (8 at full size);
+  // per component the width and height a block becomes (a subsampled component's
+  // blocks stay larger, so that every plane comes out at the luma plane's size),
   // each natural coefficient's place in a kept block (-1: not kept), and the planes
-  // of samples the kept coefficients give, one per component.
+  // of samples the kept coefficients give.
   int32_t reducedSide = 8;
-  int8_t reducedSlot[64] = {};
+  int32_t reducedWidth[4] = {};
+  int32_t reducedHeight[4] = {};
+  int8_t reducedSlot[4][64] = {};
   uint8_t* reducedPlanes[4] = {};
   int32_t reducedPlaneWidth[4] = {};
   bool mmxRequested = false;

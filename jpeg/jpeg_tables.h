@@ -27,8 +27,10 @@ inline int32_t extendValueFast(uint32_t v, int32_t s) {
 }
 
 // Bytes of one block of a reduced decoding's AC array: the bit set of its non-zero
-// coefficients (natural order), then the kept side x side coefficients.
-inline int32_t reducedElementBytes(int32_t side) { return side > 1 ? 8 + 2 * side * side : 8; }
+// coefficients (natural order), then the kept width x height coefficients.
+inline int32_t reducedElementBytes(int32_t width, int32_t height) {
+  return width * height > 1 ? 8 + 2 * width * height : 8;
+}
 
 // Integer transform of one dequantised block; work is overwritten with the first pass.
 void idctInteger(int16_t* work, uint8_t* out);

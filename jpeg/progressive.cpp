@@ -42,7 +42,7 @@ void JpegDecoder::decodeProgressiveScans() {
       auto* array = static_cast<CoefArray*>(allocate(sizeof(CoefArray)));
       array->widthBlocks = compHSamp[c] * mcusPerRow;
       array->heightBlocks = compVSamp[c] * mcuRows;
-      array->elementBytes = a == 0 ? 2 : reducedSide < 8 ? reducedElementBytes(reducedSide) : 128;
+      array->elementBytes = a == 0 ? 2 : reducedSide < 8 ? reducedElementBytes(reducedWidth[c], reducedHeight[c]) : 128;
       array->data = static_cast<uint8_t*>(
           allocateLarge(int64_t{array->widthBlocks} * array->heightBlocks * array->elementBytes));
       arrays[a] = array;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <vector>
 
@@ -153,12 +154,16 @@ ScaleWindow fitPicture(PictureRole role, int32_t width, int32_t height) {
 
 bool loadUserPicture(const std::string& path, PictureRole role, std::unique_ptr<Image>& slot,
                      std::string& message) {
+  std::error_code folderError;
+  if (std::filesystem::is_directory(path, folderError)) {
+    message = path + ": cannot be read (it is a folder)";
+    return false;
+  }
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     message = path + ": cannot be read (" + std::strerror(errno) + ")";
     return false;
   }
-  // A folder opens as a file on some systems and fails at the first read.
   int64_t size = -1;
   if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
   if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0 || std::ferror(file.get())) {
