@@ -189,14 +189,16 @@ std::unique_ptr<Image> placeUserPicture(const Image& picture, PictureRole role) 
   return onCanvasIfInset(scalePicture(picture, fitPicture(role, picture.width, picture.height)), role);
 }
 
-void loadChosenPictures(std::string& messages) {
+std::vector<std::string> loadChosenPictures() {
+  std::vector<std::string> messages;
   std::string message;
   if (!userPanoramaPath.empty() && !loadUserPicture(userPanoramaPath, PictureRole::panorama, picture1, message)) {
-    messages += message + "\n";
+    messages.push_back(message);
   }
   if (!userInsetPath.empty() && !loadUserPicture(userInsetPath, PictureRole::inset, picture2, message)) {
-    messages += message + "\n";
+    messages.push_back(message);
   }
+  return messages;
 }
 
 }  // namespace lumiscene

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "pictures/picture_scaler.h"
 
@@ -50,7 +51,7 @@ extern std::string userPanoramaPath;
 extern std::string userInsetPath;
 
 // Loads whichever of the two files are chosen over picture1 and picture2. Each
-// refused file leaves its built-in picture and adds one line to messages.
-void loadChosenPictures(std::string& messages);
+// refused file leaves its built-in picture and gives one message.
+std::vector<std::string> loadChosenPictures();
 
 }  // namespace lumiscene
