@@ -45,6 +45,9 @@ struct FileCloser {
 // The largest of 8, 4 and 2 at which the decoded picture is still at least as
 // large as its scaled form, or 1.
 int32_t reductionFor(int32_t width, int32_t height, const ScaleWindow& window) {
+  // A picture of its target size is decoded exactly as it is (a picture one pixel
+  // wide would otherwise pass the test below at any reduction).
+  if (window.scaledWidth == width && window.scaledHeight == height) return 1;
   for (int32_t d = 8; d > 1; d /= 2) {
     if ((width + d - 1) / d >= window.scaledWidth && (height + d - 1) / d >= window.scaledHeight) return d;
   }

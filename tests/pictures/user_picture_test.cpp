@@ -97,18 +97,23 @@ TEST(UserPictureTest, AFileOverTheSizeLimitIsRefusedUnread) {
 }
 
 TEST(UserPictureTest, APictureOfItsTargetSizeIsDecodedUnchanged) {
-  const std::vector<uint8_t> bytes = readFile(fixture("jpeg/p420_q75_80x60.jpg"));
-  std::unique_ptr<Image> decoded;
-  ASSERT_TRUE(decodePicture(decoded, bytes.data(), static_cast<int32_t>(bytes.size())));
-  const auto expected = makeCanvas(userCanvasWidth, userCanvasHeight, *decoded);
+  // Progressive ones too, down to one pixel, which no reduced decoding may touch.
+  for (const char* name : {"p420_q75_80x60", "p444_q75_1x1", "pgrey_q75_9x7", "b420_q75_63x1"}) {
+    SCOPED_TRACE(name);
+    const std::string path = fixture(std::string("jpeg/") + name + ".jpg");
+    const std::vector<uint8_t> bytes = readFile(path);
+    std::unique_ptr<Image> decoded;
+    ASSERT_TRUE(decodePicture(decoded, bytes.data(), static_cast<int32_t>(bytes.size())));
+    const auto expected = makeCanvas(userCanvasWidth, userCanvasHeight, *decoded);
 
-  std::unique_ptr<Image> inset = sentinel();
-  std::string message;
-  ASSERT_TRUE(loadUserPicture(fixture("jpeg/p420_q75_80x60.jpg"), PictureRole::inset, inset, message)) << message;
-  ASSERT_EQ(inset->width, expected->width);
-  ASSERT_EQ(inset->height, expected->height);
-  for (int32_t y = 0; y < expected->height; ++y)
-    for (int32_t x = 0; x < expected->width; ++x) ASSERT_EQ(*inset->pixelAt(x, y), *expected->pixelAt(x, y));
+    std::unique_ptr<Image> inset = sentinel();
+    std::string message;
+    ASSERT_TRUE(loadUserPicture(path, PictureRole::inset, inset, message)) << message;
+    ASSERT_EQ(inset->width, expected->width);
+    ASSERT_EQ(inset->height, expected->height);
+    for (int32_t y = 0; y < expected->height; ++y)
+      for (int32_t x = 0; x < expected->width; ++x) ASSERT_EQ(*inset->pixelAt(x, y), *expected->pixelAt(x, y));
+  }
 }
 
 TEST(UserPictureTest, ASmallPanoramaIsEnlargedSmoothlyToCoverTheFrame) {
