@@ -72,11 +72,7 @@ std::string decoderRefusal(const JpegDecoder& decoder) {
 // Decodes the open file and scales it for the role; false with the reason in why.
 bool decodeAndScale(std::FILE* file, PictureRole role, std::unique_ptr<Image>& scaled, std::string& why) {
   FileSource source(file);
-  std::unique_ptr<JpegDecoder> decoder(new (std::nothrow) JpegDecoder);
-  if (!decoder) {
-    why = "not enough memory to decode it";
-    return false;
-  }
+  auto decoder = std::make_unique<JpegDecoder>();
   decoder->open(&source, true);
   if (decoder->errorCode != 0) {
     why = decoderRefusal(*decoder);
@@ -109,7 +105,7 @@ bool decodeAndScale(std::FILE* file, PictureRole role, std::unique_ptr<Image>& s
   decoder->release();
   scaled = scaler.finish();
   if (scaled->pixels == nullptr) {
-    why = "not enough memory to scale it";
+    why = "the JPEG data ended early";
     return false;
   }
   return true;
@@ -178,14 +174,20 @@ bool loadUserPicture(const std::string& path, PictureRole role, std::unique_ptr<
               std::to_string(maxUserPictureBytes / (1024 * 1024)) + " MB allowed";
     return false;
   }
-  std::unique_ptr<Image> scaled;
-  std::string why;
-  if (!decodeAndScale(file.get(), role, scaled, why)) {
-    message = path + ": " + why;
+  // Short of memory the user's picture is given up, not the program.
+  try {
+    std::unique_ptr<Image> scaled;
+    std::string why;
+    if (!decodeAndScale(file.get(), role, scaled, why)) {
+      message = path + ": " + why;
+      return false;
+    }
+    slot = onCanvasIfInset(std::move(scaled), role);
+    return true;
+  } catch (const std::bad_alloc&) {
+    message = path + ": not enough memory to load it";
     return false;
   }
-  slot = onCanvasIfInset(std::move(scaled), role);
-  return true;
 }
 
 std::unique_ptr<Image> placeUserPicture(const Image& picture, PictureRole role) {
