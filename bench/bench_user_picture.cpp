@@ -56,7 +56,8 @@ Photo encodePhoto(const std::vector<uint8_t>& rgb, bool progressive) {
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
   const int flags = progressive ? TJFLAG_PROGRESSIVE : 0;
-  if (tjCompress2(handle, rgb.data(), kWidth, 0, kHeight, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, flags) == 0) {
+  if (tjCompress2(handle, rgb.data(), kWidth, 0, kHeight, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, flags) ==
+      0) {
     photo.bytes.assign(jpeg, jpeg + size);
     photo.path = (std::filesystem::temp_directory_path() /
                   (std::string("lumiscene-bench-12mp") + (progressive ? "-progressive" : "") + ".jpg"))
@@ -98,8 +99,8 @@ void BM_DecodeTurboPhoto(benchmark::State& state, bool progressive) {
   tjhandle handle = tjInitDecompress();
   std::vector<uint8_t> out(static_cast<size_t>(kWidth) * kHeight * 4);
   for (auto _ : state) {
-    if (tjDecompress2(handle, file.bytes.data(), static_cast<unsigned long>(file.bytes.size()), out.data(), kWidth,
-                      0, kHeight, TJPF_BGRX, 0) != 0) {
+    if (tjDecompress2(handle, file.bytes.data(), static_cast<unsigned long>(file.bytes.size()), out.data(),
+                      kWidth, 0, kHeight, TJPF_BGRX, 0) != 0) {
       state.SkipWithError(tjGetErrorStr2(handle));
       break;
     }

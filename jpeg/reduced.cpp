@@ -184,8 +184,8 @@ void JpegDecoder::buildReducedPlanes() {
         const int16_t* kept = keptCoefficients(elementAt(acArray, bx, by));
         for (int32_t v = 0; v < height; ++v) {
           for (int32_t u = 0; u < width; ++u) {
-            const int32_t value = v == 0 && u == 0 ? dcValues[int64_t{by} * dcArray->widthBlocks + bx]
-                                                   : kept[v * width + u];
+            const int32_t value =
+                v == 0 && u == 0 ? dcValues[int64_t{by} * dcArray->widthBlocks + bx] : kept[v * width + u];
             coefficients[v][u] = static_cast<float>(value * int32_t{q[v * 8 + u]});
           }
         }

@@ -41,7 +41,8 @@ AxisTaps::AxisTaps(int32_t sourceLength, int32_t scaledLength, int32_t outFirst,
       // outside the first and last source centres the edge pixel is repeated.
       const int64_t numerator = (2 * at + 1) * n - m, denominator = 2 * m;
       int64_t lo = numerator < 0 ? 0 : numerator / denominator;
-      int64_t fraction = numerator < 0 ? 0 : ((numerator - lo * denominator) * kBilinearOne + m) / denominator;
+      int64_t fraction =
+          numerator < 0 ? 0 : ((numerator - lo * denominator) * kBilinearOne + m) / denominator;
       if (lo >= n - 1) {
         lo = n - 1;
         fraction = 0;
@@ -89,8 +90,7 @@ void PictureScaler::pushRow(const uint32_t* row) {
 
 void PictureScaler::accumulateRow(int32_t y, const uint32_t* row) {
   const int32_t outRows = window_.height;
-  while (lowestOpenRow_ < outRows &&
-         rows_.first[lowestOpenRow_] + rows_.count[lowestOpenRow_] <= y) {
+  while (lowestOpenRow_ < outRows && rows_.first[lowestOpenRow_] + rows_.count[lowestOpenRow_] <= y) {
     ++lowestOpenRow_;
   }
   // Rows above or below the window are read and dropped.

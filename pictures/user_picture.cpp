@@ -197,7 +197,8 @@ std::unique_ptr<Image> placeUserPicture(const Image& picture, PictureRole role) 
 std::vector<std::string> loadChosenPictures() {
   std::vector<std::string> messages;
   std::string message;
-  if (!userPanoramaPath.empty() && !loadUserPicture(userPanoramaPath, PictureRole::panorama, picture1, message)) {
+  if (!userPanoramaPath.empty() &&
+      !loadUserPicture(userPanoramaPath, PictureRole::panorama, picture1, message)) {
     messages.push_back(message);
   }
   if (!userInsetPath.empty() && !loadUserPicture(userInsetPath, PictureRole::inset, picture2, message)) {

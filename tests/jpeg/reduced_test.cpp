@@ -33,7 +33,8 @@ bool decodeReduced(const Bytes& bytes, int32_t denominator, Reduced& out) {
     int32_t bytesInRow = 0;
     if (decoder->readRow(&row, &bytesInRow) != 0) return false;
     if (bytesInRow != out.width * decoder->bytesPerPixel) return false;
-    packRow(row, out.width, decoder->bytesPerPixel, decoder->componentCount, out.pixels.data() + y * out.width);
+    packRow(row, out.width, decoder->bytesPerPixel, decoder->componentCount,
+            out.pixels.data() + y * out.width);
   }
   uint8_t* row = nullptr;
   int32_t bytesInRow = 0;
@@ -56,7 +57,8 @@ void compareWithSquareMeans(const DecodedPicture& full, const Reduced& reduced, 
           }
         }
         const int32_t mean = (sum + count / 2) / count;
-        const int32_t error = std::abs(static_cast<int32_t>(reduced.pixels[y * reduced.width + x] >> shift & 0xFF) - mean);
+        const int32_t error =
+            std::abs(static_cast<int32_t>(reduced.pixels[y * reduced.width + x] >> shift & 0xFF) - mean);
         total += error;
         maxError = std::max(maxError, error);
       }
@@ -65,13 +67,29 @@ void compareWithSquareMeans(const DecodedPicture& full, const Reduced& reduced, 
   meanError = total / (3.0 * reduced.width * reduced.height);
 }
 
-const char* const kProgressiveFixtures[] = {
-    "p420_q100_96x72", "p420_q75_1x1",         "p420_q75_31x33",         "p420_q75_37x29_separate",
-    "p420_q75_48x32_rst1deep", "p420_q75_64x48_deep", "p420_q75_64x48_rst2", "p420_q75_80x60",
-    "p420_q85_200x150", "p420_q95_96x72",      "p422_q75_15x15",         "p422_q75_80x60",
-    "p422_q80_160x120", "p440_q75_23x17",      "p440_q75_80x60",         "p444_q100_96x72",
-    "p444_q75_1x1",     "p444_q75_40x24_separate", "p444_q75_80x60",     "pgrey_q75_1x1",
-    "pgrey_q75_40x40_rst1", "pgrey_q75_80x60", "pgrey_q75_9x7"};
+const char* const kProgressiveFixtures[] = {"p420_q100_96x72",
+                                            "p420_q75_1x1",
+                                            "p420_q75_31x33",
+                                            "p420_q75_37x29_separate",
+                                            "p420_q75_48x32_rst1deep",
+                                            "p420_q75_64x48_deep",
+                                            "p420_q75_64x48_rst2",
+                                            "p420_q75_80x60",
+                                            "p420_q85_200x150",
+                                            "p420_q95_96x72",
+                                            "p422_q75_15x15",
+                                            "p422_q75_80x60",
+                                            "p422_q80_160x120",
+                                            "p440_q75_23x17",
+                                            "p440_q75_80x60",
+                                            "p444_q100_96x72",
+                                            "p444_q75_1x1",
+                                            "p444_q75_40x24_separate",
+                                            "p444_q75_80x60",
+                                            "pgrey_q75_1x1",
+                                            "pgrey_q75_40x40_rst1",
+                                            "pgrey_q75_80x60",
+                                            "pgrey_q75_9x7"};
 
 TEST(ReducedDecodingTest, EveryProgressiveFixtureAtEveryReductionMatchesItsSquareMeans) {
   for (const char* name : kProgressiveFixtures) {
@@ -114,7 +132,8 @@ TEST(ReducedDecodingTest, AGreyBlockAtOneEighthIsItsMean) {
 }
 
 TEST(ReducedDecodingTest, SequentialFramesAndOtherDenominatorsDecodeAtFullSize) {
-  for (const auto& [name, d] : {std::pair{"b420_q75_64x48", 8}, {"p420_q75_80x60", 3}, {"p420_q75_80x60", 16}}) {
+  for (const auto& [name, d] :
+       {std::pair{"b420_q75_64x48", 8}, {"p420_q75_80x60", 3}, {"p420_q75_80x60", 16}}) {
     SCOPED_TRACE(name);
     const Bytes bytes = readFixture(std::string(name) + ".jpg");
     DecodedPicture full;

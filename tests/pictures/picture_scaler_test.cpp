@@ -39,11 +39,14 @@ TEST(PictureScalerTest, SolidColoursStaySolidAtEveryRatio) {
 }
 
 TEST(PictureScalerTest, HalvingACheckerboardGivesItsAverage) {
-  const Image board = makePicture(8, 6, [](int32_t x, int32_t y) { return (x + y) % 2 ? 0x00FF8001u : 0x00000000u; });
-  // Each 2 x 2 square holds two of each: (255 + 0) / 2 rounds to 128, (128 + 0) / 2 is 64, (1 + 0) / 2 rounds to 1.
+  const Image board =
+      makePicture(8, 6, [](int32_t x, int32_t y) { return (x + y) % 2 ? 0x00FF8001u : 0x00000000u; });
+  // Each 2 x 2 square holds two of each: (255 + 0) / 2 rounds to 128, (128 + 0) / 2 is 64, (1 + 0) / 2 rounds
+  // to 1.
   expectSolid(*scalePicture(board, whole(4, 3)), 0x00804001u);
   // A 3 x 3 shrink of a board of 9 x 9 squares of distinct colours gives each square's colour.
-  const Image squares = makePicture(9, 6, [](int32_t x, int32_t y) { return static_cast<uint32_t>(x / 3 * 40 + y / 3); });
+  const Image squares =
+      makePicture(9, 6, [](int32_t x, int32_t y) { return static_cast<uint32_t>(x / 3 * 40 + y / 3); });
   const auto small = scalePicture(squares, whole(3, 2));
   for (int32_t y = 0; y < 2; ++y)
     for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(*small->pixelAt(x, y), static_cast<uint32_t>(x * 40 + y));
@@ -68,7 +71,8 @@ TEST(PictureScalerTest, EnlargingIsSmoothAndKeepsTheEdges) {
 }
 
 TEST(PictureScalerTest, TheSameSizeIsCopiedAndCroppingKeepsTheWindow) {
-  const Image noise = makePicture(21, 13, [](int32_t x, int32_t y) { return static_cast<uint32_t>(x * 7919 + y * 104729) & 0xFFFFFF; });
+  const Image noise = makePicture(
+      21, 13, [](int32_t x, int32_t y) { return static_cast<uint32_t>(x * 7919 + y * 104729) & 0xFFFFFF; });
   const auto copy = scalePicture(noise, whole(21, 13));
   const auto window = scalePicture(noise, ScaleWindow{21, 13, 4, 3, 10, 7});
   for (int32_t y = 0; y < 13; ++y)
@@ -78,15 +82,17 @@ TEST(PictureScalerTest, TheSameSizeIsCopiedAndCroppingKeepsTheWindow) {
 }
 
 TEST(PictureScalerTest, AWindowOfAShrunkPictureMatchesTheSameWindowOfTheWhole) {
-  const Image noise = makePicture(50, 40, [](int32_t x, int32_t y) { return static_cast<uint32_t>(x * 2654435761u ^ y * 40503u) & 0xFFFFFF; });
+  const Image noise = makePicture(50, 40, [](int32_t x, int32_t y) {
+    return static_cast<uint32_t>(x * 2654435761u ^ y * 40503u) & 0xFFFFFF;
+  });
   const auto all = scalePicture(noise, whole(30, 24));
   const auto part = scalePicture(noise, ScaleWindow{30, 24, 7, 5, 11, 9});
   for (int32_t y = 0; y < 9; ++y)
     for (int32_t x = 0; x < 11; ++x) ASSERT_EQ(*part->pixelAt(x, y), *all->pixelAt(x + 7, y + 5));
 }
 
-void expectWindow(const ScaleWindow& w, int32_t scaledWidth, int32_t scaledHeight, int32_t cropX, int32_t cropY,
-                  int32_t width, int32_t height) {
+void expectWindow(const ScaleWindow& w, int32_t scaledWidth, int32_t scaledHeight, int32_t cropX,
+                  int32_t cropY, int32_t width, int32_t height) {
   EXPECT_EQ(w.scaledWidth, scaledWidth);
   EXPECT_EQ(w.scaledHeight, scaledHeight);
   EXPECT_EQ(w.cropX, cropX);
@@ -123,11 +129,14 @@ TEST(PictureFitTest, TheInsetShrinksToFitAndASmallerOneKeepsItsSize) {
 
 TEST(PictureFitTest, PlacedPicturesKeepTheirMiddleAndSitOnTheCanvas) {
   // A wide panorama with a marked middle: its two cut sides are black, the kept middle is its own.
-  const Image wide = makePicture(1280, 480, [](int32_t x, int32_t) { return x < 320 || x >= 960 ? 0u : 0x00102030u + static_cast<uint32_t>(x - 320); });
+  const Image wide = makePicture(1280, 480, [](int32_t x, int32_t) {
+    return x < 320 || x >= 960 ? 0u : 0x00102030u + static_cast<uint32_t>(x - 320);
+  });
   const auto panorama = placeUserPicture(wide, PictureRole::panorama);
   ASSERT_EQ(panorama->width, 640);
   ASSERT_EQ(panorama->height, 480);
-  for (int32_t x = 0; x < 640; ++x) ASSERT_EQ(*panorama->pixelAt(x, 240), 0x00102030u + static_cast<uint32_t>(x));
+  for (int32_t x = 0; x < 640; ++x)
+    ASSERT_EQ(*panorama->pixelAt(x, 240), 0x00102030u + static_cast<uint32_t>(x));
 
   const Image tall = makePicture(10, 2000, [](int32_t, int32_t) { return 0x00FFFFFFu; });
   const auto inset = placeUserPicture(tall, PictureRole::inset);

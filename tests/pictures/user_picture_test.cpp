@@ -24,8 +24,8 @@ std::string fixture(const std::string& name) { return std::string(LUMISCENE_TEST
 
 std::string writeTemp(const std::string& name, const std::vector<uint8_t>& bytes) {
   const std::string path = (std::filesystem::path(testing::TempDir()) / name).string();
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 
@@ -62,18 +62,22 @@ TEST(UserPictureTest, RefusedFilesLeaveTheBuiltInPictureAndSayWhy) {
   const size_t sof = frameHeader(good);
   ASSERT_GT(sof, 0u);
 
-  const std::string text = writeTemp("notes.jpg", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'});
+  const std::string text =
+      writeTemp("notes.jpg", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'});
   expectRefused(text, PictureRole::panorama, "not a JPEG picture (error -217 NoStartOfImage)");
 
   std::vector<uint8_t> half(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
-  expectRefused(writeTemp("truncated.jpg", half), PictureRole::inset, "the JPEG decoder refuses it (error -227");
+  expectRefused(writeTemp("truncated.jpg", half), PictureRole::inset,
+                "the JPEG decoder refuses it (error -227");
 
   std::vector<uint8_t> huge = good;
   huge[sof + 3] = huge[sof + 4] = huge[sof + 5] = huge[sof + 6] = 0xFF;
-  expectRefused(writeTemp("huge.jpg", huge), PictureRole::panorama, "65535 pixels high, more than the 8192 allowed");
+  expectRefused(writeTemp("huge.jpg", huge), PictureRole::panorama,
+                "65535 pixels high, more than the 8192 allowed");
   huge[sof + 3] = 0x20;
   huge[sof + 4] = 0x00;
-  expectRefused(writeTemp("wide.jpg", huge), PictureRole::inset, "65535 pixels wide, more than the 8192 allowed");
+  expectRefused(writeTemp("wide.jpg", huge), PictureRole::inset,
+                "65535 pixels wide, more than the 8192 allowed");
 
   std::vector<uint8_t> twelveBit = good;
   twelveBit[sof + 2] = 12;
@@ -112,7 +116,8 @@ TEST(UserPictureTest, APictureOfItsTargetSizeIsDecodedUnchanged) {
     ASSERT_EQ(inset->width, expected->width);
     ASSERT_EQ(inset->height, expected->height);
     for (int32_t y = 0; y < expected->height; ++y)
-      for (int32_t x = 0; x < expected->width; ++x) ASSERT_EQ(*inset->pixelAt(x, y), *expected->pixelAt(x, y));
+      for (int32_t x = 0; x < expected->width; ++x)
+        ASSERT_EQ(*inset->pixelAt(x, y), *expected->pixelAt(x, y));
   }
 }
 
@@ -136,7 +141,8 @@ TEST(UserPictureTest, ASmallPanoramaIsEnlargedSmoothlyToCoverTheFrame) {
         uint32_t low = 255, high = 0;
         for (int32_t dy = 0; dy < 2; ++dy) {
           for (int32_t dx = 0; dx < 2; ++dx) {
-            const uint32_t v = *decoded->pixelAt(std::min(sx + dx, 63), std::min(sy + dy, 47)) >> shift & 0xFF;
+            const uint32_t v =
+                *decoded->pixelAt(std::min(sx + dx, 63), std::min(sy + dy, 47)) >> shift & 0xFF;
             low = std::min(low, v);
             high = std::max(high, v);
           }

@@ -66,13 +66,15 @@ bool readFileStart(const std::string& path, size_t count, std::vector<uint8_t>& 
 // Reads a JPEG (recognised by its start-of-image marker) through the program's
 // own loader of user pictures, or a binary PPM, and fits it to its role as the
 // program fits a user's picture.
-bool loadPicture(const std::string& path, PictureRole role, std::unique_ptr<Image>& image, std::string& error) {
+bool loadPicture(const std::string& path, PictureRole role, std::unique_ptr<Image>& image,
+                 std::string& error) {
   std::vector<uint8_t> bytes;
   if (!readFileStart(path, 2, bytes)) {
     error = path + ": cannot read the file";
     return false;
   }
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) return loadUserPicture(path, role, image, error);
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8)
+    return loadUserPicture(path, role, image, error);
   // The file's bytes are dropped as soon as they are parsed.
   if (!readFileBytes(path, bytes)) {
     error = path + ": cannot read the file";
@@ -283,10 +285,12 @@ int loadPictures(const RenderOptions& options, bool& embeddedMissing) {
     return 0;
   }
   std::string error;
-  if (!options.picture1Path.empty() && !loadPicture(options.picture1Path, PictureRole::panorama, picture1, error)) {
+  if (!options.picture1Path.empty() &&
+      !loadPicture(options.picture1Path, PictureRole::panorama, picture1, error)) {
     return pictureError(error);
   }
-  if (!options.picture2Path.empty() && !loadPicture(options.picture2Path, PictureRole::inset, picture2, error)) {
+  if (!options.picture2Path.empty() &&
+      !loadPicture(options.picture2Path, PictureRole::inset, picture2, error)) {
     return pictureError(error);
   }
   return 0;
