@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pictures/user_picture.h"
@@ -45,7 +46,16 @@ std::vector<uint8_t> makePhotoPixels() {
   return rgb;
 }
 
+// The encoded photo and the temporary file it is loaded from, removed at exit.
 struct Photo {
+  Photo() = default;
+  Photo(Photo&& other) noexcept : bytes(std::move(other.bytes)), path(std::move(other.path)) {
+    other.path.clear();
+  }
+  Photo(const Photo&) = delete;
+  ~Photo() {
+    if (!path.empty()) std::remove(path.c_str());
+  }
   std::vector<uint8_t> bytes;
   std::string path;
 };
@@ -75,7 +85,10 @@ Photo encodePhoto(const std::vector<uint8_t>& rgb, bool progressive) {
 const Photo& photo(bool progressive) {
   static const std::vector<Photo> photos = [] {
     const std::vector<uint8_t> rgb = makePhotoPixels();
-    return std::vector<Photo>{encodePhoto(rgb, false), encodePhoto(rgb, true)};
+    std::vector<Photo> made;
+    made.push_back(encodePhoto(rgb, false));
+    made.push_back(encodePhoto(rgb, true));
+    return made;
   }();
   return photos[progressive ? 1 : 0];
 }
