@@ -1,17 +1,20 @@
 #include "app/saver.h"
 
+#include <cstdio>
 #include <string>
 
 #include "app/app_flags.h"
 #include "app/clock.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
+#include "app/picture_choice.h"
 #include "app/saver_arguments.h"
+#include "app/saver_settings.h"
 #include "app/startup.h"
 #include "display/display_setup.h"
 #include "display/labels.h"
 #include "pictures/embedded_pictures.h"
-#include "resources/resource_ids.h"
+#include "pictures/user_picture.h"
 
 namespace lumiscene {
 
@@ -24,6 +27,11 @@ bool prepareProgram(HINSTANCE instance) {
   runningAsSaver = true;
   appInstance = instance;
   if (!loadPictures()) return false;
+  useStoredPictureChoice();
+  // Nobody may have to answer a box before a saver ends, so a refused picture
+  // is only noted; the settings dialog is where the user sees the refusal.
+  for (const std::string& message : loadChosenPictures())
+    std::fprintf(stderr, "lumiscene.scr: %s; the built-in picture is shown instead\n", message.c_str());
   calibrateClock();
   buildCaptions();
   return true;
@@ -94,10 +102,7 @@ bool startPreviewSaver(HINSTANCE instance, HWND parent, HWND& window, SaverWatch
 int showSaverSettings(HINSTANCE instance, HWND owner) {
   // As Windows does for a saver asked for its settings without a window.
   if (owner == nullptr || !IsWindow(owner)) owner = GetForegroundWindow();
-  // The About dialog's procedure serves: OK and the close box end it, and it has no web button.
-  const INT_PTR answer =
-      DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SAVER_SETTINGS), owner, aboutDialogProcedure, 0);
-  return answer == -1 ? failureExitStatus : 0;
+  return runSaverSettings(instance, owner);
 }
 
 int runScreenSaver(HINSTANCE instance, const char* commandLine) {

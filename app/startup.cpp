@@ -19,6 +19,7 @@
 namespace lumiscene {
 
 HINSTANCE appInstance = nullptr;
+bool refusedPicturesInBox = false;
 
 void resetProgram() {
   resetDisplaySetup();
@@ -26,6 +27,7 @@ void resetProgram() {
   appActive = false;
   endingAfterFailure = false;
   appInstance = nullptr;
+  refusedPicturesInBox = false;
   clockState = ClockState{};
   readout = ReadoutState{};
   displayDepth = 0;
@@ -43,7 +45,12 @@ bool startUp(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelera
   // A picture of the user's that cannot be used is reported and the built-in
   // one stays: the animation goes on either way.
   for (const std::string& message : loadChosenPictures()) {
-    std::fprintf(stderr, "lumiscene: %s; the built-in picture is shown instead\n", message.c_str());
+    if (refusedPicturesInBox) {
+      const std::string text = message + ".\nThe built-in picture is shown instead.";
+      showErrorMessage(nullptr, text.c_str());
+    } else {
+      std::fprintf(stderr, "lumiscene: %s; the built-in picture is shown instead\n", message.c_str());
+    }
   }
   return startWindowAndDisplay(instance, showCommand, window, accelerators);
 }

@@ -8,6 +8,12 @@ namespace lumiscene {
 
 extern HINSTANCE appInstance;
 
+// Where the start-up tells of a user's picture it refused before going on with
+// the built-in one: on stderr for pictures named on the Linux command line, in
+// the program's error box for those chosen in the Windows settings (a Windows
+// program has no console to read).
+extern bool refusedPicturesInBox;
+
 // The whole program after the entry point; returns the process's exit code.
 int runLumiscene(HINSTANCE instance, int showCommand);
 // Its start-up alone: pictures, clock, captions, window and display. False when

@@ -12,11 +12,14 @@
 // <windows.h> first: the others build on its types.
 #include <windows.h>
 
+#include <commdlg.h>
 #include <ddraw.h>
 #include <mmsystem.h>
 #include <shellapi.h>
 #include <windowsx.h>
 #else
+#include "platform/portable/advapi.h"
+#include "platform/portable/commdlg.h"
 #include "platform/portable/ddraw.h"
 #include "platform/portable/gdi.h"
 #include "platform/portable/kernel.h"

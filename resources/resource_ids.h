@@ -23,6 +23,12 @@
 #define IDM_TOGGLE_FULL_SCREEN 1002
 #define IDC_ABOUT_WEB_BUTTON 1004
 #define IDM_WEB_PAGE 40002
+/* The screensaver's settings dialog: each picture's path and Browse button, and the built-in choice. */
+#define IDC_PICTURE1_PATH 1010
+#define IDC_PICTURE1_BROWSE 1011
+#define IDC_PICTURE2_PATH 1012
+#define IDC_PICTURE2_BROWSE 1013
+#define IDC_BUILT_IN_PICTURES 1014
 
 /* Menu texts ("&" marks the mnemonic, "\t" starts the shortcut column). */
 #define LUMISCENE_MENU_FILE "&File"
@@ -40,10 +46,16 @@
 #define LUMISCENE_ABOUT_SECOND_LINE "A lakeside at dusk, by StarfieldHQ"
 #define LUMISCENE_SITE_ADDRESS "starfield.example"
 
-/* The screensaver's settings dialog: the About lines and an OK button. */
+/* The screensaver's settings dialog: the About lines, the two pictures, OK and Cancel. */
 #define LUMISCENE_SAVER_NAME "Lumiscene"
 #define LUMISCENE_SAVER_SETTINGS_TITLE "Lumiscene screensaver"
-#define LUMISCENE_SAVER_NO_SETTINGS "This screensaver has no settings yet."
+#define LUMISCENE_SAVER_PICTURES "Pictures"
+#define LUMISCENE_SAVER_PICTURE1 "Picture 1, the panorama (JPEG):"
+#define LUMISCENE_SAVER_PICTURE2 "Picture 2, the one that fades in (JPEG):"
+#define LUMISCENE_SAVER_BROWSE1 "&Browse..."
+#define LUMISCENE_SAVER_BROWSE2 "B&rowse..."
+#define LUMISCENE_SAVER_BUILT_IN "&Use the built-in pictures"
 #define LUMISCENE_SAVER_OK "OK"
+#define LUMISCENE_SAVER_CANCEL "Cancel"
 
 #endif

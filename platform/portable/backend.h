@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace backend {
@@ -90,6 +91,9 @@ bool waitForEvent();
 int32_t showMessageBox(const char* text, const char* caption, uint32_t flags);
 // An answer scripted for the next modal dialog (headless tests); false when the user decides.
 bool scriptedDialogAnswer(int32_t& commandId);
+// The system's open-file dialog titled so: the path chosen, or false when the
+// user cancelled it (the SDL backend has none and always answers false).
+bool chooseFileToOpen(const char* title, std::string& path);
 // Starts the desktop's opener for an address without waiting; false when it could not start.
 bool openAddress(const char* address);
 

@@ -1,4 +1,4 @@
-// The modal About dialog (DialogBoxParamA, EndDialog) and MessageBoxA.
+// The modal dialogs (DialogBoxParamA, EndDialog, the controls' texts) and MessageBoxA.
 //
 // The dialog is a window of the manager drawn as a panel over its owner's
 // client area, in dialog units of the built-in font. Its modal loop reads the
@@ -7,6 +7,9 @@
 // else not aimed at the disabled owner is dispatched. A headless test can
 // instead script the command the dialog receives.
 #include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
 
 #include "platform/portable/backend.h"
 #include "platform/portable/canvas.h"
@@ -23,6 +26,8 @@ struct DialogState {
   DLGPROC procedure = nullptr;
   bool ended = false;
   INT_PTR result = 0;
+  // Texts set with SetDlgItemTextA, over the template's.
+  std::map<WORD, std::string> texts;
 };
 
 }  // namespace portable
@@ -76,6 +81,34 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 void press(HWND__& dialog, WORD id) { portable::sendMessage(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
+const portable::DialogControlTemplate* findControl(const portable::DialogTemplate& source, int id) {
+  for (size_t index = 0; index < source.count; ++index)
+    if (source.controls[index].id == id && id != 0xFFFF) return &source.controls[index];
+  return nullptr;
+}
+
+std::string_view controlText(const portable::DialogState& state, const portable::DialogControlTemplate& control) {
+  auto set = state.texts.find(control.id);
+  if (set != state.texts.end()) return set->second;
+  return control.text != nullptr ? control.text : "";
+}
+
+// A button's label as shown: "&" only marks its mnemonic.
+std::string withoutMnemonic(std::string_view text) {
+  std::string shown;
+  for (char c : text)
+    if (c != '&') shown += c;
+  return shown;
+}
+
+// The end of a text that fits the width, after "...", as a path is shortened.
+std::string fittedTail(std::string_view text, int32_t width) {
+  if (portable::textWidth(text) <= width) return std::string(text);
+  std::string_view tail = text;
+  while (!tail.empty() && portable::textWidth(tail) + portable::textWidth("...") > width) tail.remove_prefix(1);
+  return "..." + std::string(tail);
+}
+
 Box screenToContent(const HWND__& owner, Box box) {
   const POINT origin = portable::contentOrigin(owner);
   return {box.x - origin.x, box.y - origin.y, box.width, box.height};
@@ -102,10 +135,18 @@ void paintDialog(const HWND__& owner, const HWND__& dialog, portable::Canvas& ca
   for (size_t index = 0; index < source.count; ++index) {
     const DialogControlTemplate& control = source.controls[index];
     const Box box = screenToContent(owner, controlBox(dialog, control));
-    const std::string_view text = control.text != nullptr ? control.text : "";
+    const std::string_view text = controlText(*dialog.dialog, control);
     switch (control.kind) {
       case ControlKind::CentredText:
         canvas.text(box.x + (box.width - textWidth(text)) / 2, box.y + (box.height - kGlyphHeight) / 2, text,
+                    kTextColour);
+        break;
+      case ControlKind::Text:
+        canvas.text(box.x, box.y + (box.height - kGlyphHeight) / 2, text, kTextColour);
+        break;
+      case ControlKind::PathText:
+        canvas.frame(box.x, box.y, box.width, box.height, kShadowColour);
+        canvas.text(box.x + 2, box.y + (box.height - kGlyphHeight) / 2, fittedTail(text, box.width - 4),
                     kTextColour);
         break;
       case ControlKind::GroupBox:
@@ -115,13 +156,15 @@ void paintDialog(const HWND__& owner, const HWND__& dialog, portable::Canvas& ca
         canvas.text(box.x + 8, box.y, text, kTextColour);
         break;
       case ControlKind::DefaultButton:
-      case ControlKind::Button:
+      case ControlKind::Button: {
         canvas.frame(box.x, box.y, box.width, box.height, kTextColour);
         if (control.kind == ControlKind::DefaultButton)
           canvas.frame(box.x + 1, box.y + 1, box.width - 2, box.height - 2, kTextColour);
-        canvas.text(box.x + (box.width - textWidth(text)) / 2, box.y + (box.height - kGlyphHeight) / 2, text,
+        const std::string label = withoutMnemonic(text);
+        canvas.text(box.x + (box.width - textWidth(label)) / 2, box.y + (box.height - kGlyphHeight) / 2, label,
                     kTextColour);
         break;
+      }
     }
   }
 }
@@ -246,6 +289,28 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
   record->dialog->ended = true;
   record->dialog->result = result;
   return TRUE;
+}
+
+BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
+  HWND__* record = portable::findWindow(dialog);
+  if (record == nullptr || record->dialog == nullptr || findControl(*record->dialog->source, id) == nullptr)
+    return FALSE;
+  record->dialog->texts[static_cast<WORD>(id)] = text != nullptr ? text : "";
+  return TRUE;
+}
+
+UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size) {
+  HWND__* record = portable::findWindow(dialog);
+  const portable::DialogControlTemplate* control =
+      record != nullptr && record->dialog != nullptr ? findControl(*record->dialog->source, id) : nullptr;
+  if (text == nullptr || size <= 0) return 0;
+  text[0] = '\0';
+  if (control == nullptr) return 0;
+  const std::string_view shown = controlText(*record->dialog, *control);
+  const size_t count = std::min(shown.size(), static_cast<size_t>(size - 1));
+  std::memcpy(text, shown.data(), count);
+  text[count] = '\0';
+  return static_cast<UINT>(count);
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {

@@ -31,8 +31,9 @@ struct MenuTemplate {
   size_t count;
 };
 
-// Dialog, in dialog units, with the controls the About dialog uses.
-enum class ControlKind { CentredText, GroupBox, DefaultButton, Button };
+// Dialog, in dialog units, with the controls the program's dialogs use. A
+// PathText is a framed text that, when too long, keeps its end (a file name).
+enum class ControlKind { CentredText, Text, PathText, GroupBox, DefaultButton, Button };
 struct DialogControlTemplate {
   ControlKind kind;
   int32_t x, y, width, height;

@@ -21,8 +21,8 @@ namespace headless {
 // menu and queued message of the portable layer: clock at 0, a 1 MHz
 // performance counter, the pointer at (0, 0) and readable, a 1024 x 768
 // desktop of 32 bits (8-8-8) with full-screen modes, no scripted input,
-// faults or answers, empty logs. Resources added to the program's resource
-// table stay, as they would in an executable.
+// faults or answers, empty logs and an empty registry. Resources added to the
+// program's resource table stay, as they would in an executable.
 void reset();
 
 uint64_t clockMicroseconds();
@@ -116,6 +116,11 @@ const std::vector<MessageBoxRecord>& messageBoxes();
 void answerMessageBox(int32_t answer);
 // Commands the next modal dialogs receive, in order (for the About dialog: 1004, IDOK or IDCANCEL).
 void answerDialog(int32_t commandId);
+// Files the next open-file dialogs choose, in order; an empty one, or none
+// left, cancels the dialog.
+void answerOpenFile(const std::string& path);
+// The titles of the open-file dialogs shown since reset().
+const std::vector<std::string>& openFileDialogs();
 
 const std::vector<std::string>& openedAddresses();
 // Whether opening an address succeeds (the default) or fails as without a browser.

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 
+#include "platform/portable/advapi.h"
 #include "platform/portable/backend.h"
 #include "platform/portable/display.h"
 #include "platform/portable/headless/headless.h"
@@ -41,6 +42,7 @@ void reset() {
   portable::resetMenus();
   portable::resetWindowManager();
   portable::resetDisplay();
+  portable::resetRegistry();
 }
 
 void failCall(const std::string& operation, int32_t result, int32_t skip) {

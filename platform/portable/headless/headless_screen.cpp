@@ -34,6 +34,8 @@ struct Screen {
   std::vector<headless::MessageBoxRecord> boxes;
   std::deque<int32_t> boxAnswers;
   std::deque<int32_t> dialogAnswers;
+  std::deque<std::string> fileAnswers;
+  std::vector<std::string> fileDialogs;
   std::vector<std::string> addresses;
   bool openSucceeds = true;
 };
@@ -115,6 +117,8 @@ Snapshot clientArea() {
 const std::vector<MessageBoxRecord>& messageBoxes() { return screen.boxes; }
 void answerMessageBox(int32_t answer) { screen.boxAnswers.push_back(answer); }
 void answerDialog(int32_t commandId) { screen.dialogAnswers.push_back(commandId); }
+void answerOpenFile(const std::string& path) { screen.fileAnswers.push_back(path); }
+const std::vector<std::string>& openFileDialogs() { return screen.fileDialogs; }
 const std::vector<std::string>& openedAddresses() { return screen.addresses; }
 void setOpenAddressSucceeds(bool succeeds) { screen.openSucceeds = succeeds; }
 
@@ -181,6 +185,14 @@ bool scriptedDialogAnswer(int32_t& commandId) {
   commandId = screen.dialogAnswers.front();
   screen.dialogAnswers.pop_front();
   return true;
+}
+
+bool chooseFileToOpen(const char* title, std::string& path) {
+  screen.fileDialogs.emplace_back(title);
+  if (screen.fileAnswers.empty()) return false;
+  path = screen.fileAnswers.front();
+  screen.fileAnswers.pop_front();
+  return !path.empty();
 }
 
 bool openAddress(const char* address) {

@@ -80,6 +80,8 @@ int32_t showMessageBox(const char* text, const char* caption, uint32_t flags) {
 
 bool scriptedDialogAnswer(int32_t&) { return false; }
 
+bool chooseFileToOpen(const char*, std::string&) { return false; }
+
 bool openAddress(const char* address) {
   // The shell starts the opener in the background and ends at once, so nothing
   // waits for the browser; its exit status tells whether the opener exists.
