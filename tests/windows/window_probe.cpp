@@ -6,7 +6,9 @@
 //   window_probe about   the About dialog owned by the main window, if one is open,
 //                        with its web button's rectangle
 //   window_probe settings  lumiscene.scr's settings dialog, if one is open, with
-//                        its OK button's rectangle and its owner
+//                        its OK button's rectangle, its owner and the picture
+//                        paths it shows
+//   window_probe dialog TITLE  whether a dialog of that title is open
 //   window_probe mode    the display mode alone
 //
 // The answer is a list of shell assignments (name=value), one a line.
@@ -46,6 +48,18 @@ int probeSettings() {
     GetWindowRect(button, &rect);
     printRect("button", rect);
   }
+  // The picture paths it shows (controls 1010 and 1012), quoted for the shell.
+  char text[512] = {};
+  GetDlgItemTextA(dialog, 1010, text, sizeof(text));
+  std::printf("first_path='%s'\n", text);
+  GetDlgItemTextA(dialog, 1012, text, sizeof(text));
+  std::printf("second_path='%s'\n", text);
+  return 0;
+}
+
+int probeDialog(const char* title) {
+  HWND dialog = FindWindowA("#32770", title);
+  std::printf("dialog_found=%d\n", dialog != nullptr && IsWindowVisible(dialog) ? 1 : 0);
   return 0;
 }
 
@@ -116,6 +130,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(what, "settings") == 0) return probeSettings();
+  if (std::strcmp(what, "dialog") == 0 && argc > 2) return probeDialog(argv[2]);
   HWND window = FindWindowA("Lumiscene", nullptr);
   std::printf("found=%d\n", window != nullptr ? 1 : 0);
   if (window == nullptr) return 0;
