@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include <cstdio>
+#include <string>
+
 #include "app/app_flags.h"
 #include "app/clock.h"
 #include "app/main_loop.h"
@@ -10,6 +13,7 @@
 #include "display/pixel_format.h"
 #include "display/program_frames.h"
 #include "pictures/embedded_pictures.h"
+#include "pictures/user_picture.h"
 #include "scene/image.h"
 
 namespace lumiscene {
@@ -35,7 +39,13 @@ void resetProgram() {
 
 bool startUp(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators) {
   appInstance = instance;
-  return loadPictures() && startWindowAndDisplay(instance, showCommand, window, accelerators);
+  if (!loadPictures()) return false;
+  // A picture of the user's that cannot be used is reported and the built-in
+  // one stays: the animation goes on either way.
+  for (const std::string& message : loadChosenPictures()) {
+    std::fprintf(stderr, "lumiscene: %s; the built-in picture is shown instead\n", message.c_str());
+  }
+  return startWindowAndDisplay(instance, showCommand, window, accelerators);
 }
 
 bool startWindowAndDisplay(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators) {

@@ -1,5 +1,6 @@
 // libFuzzer target for the picture decoder: every input is decoded on both paths (integer
-// transform with the 32-bit reader, four-lane transform with the 64-bit reader). The
+// transform with the 32-bit reader, four-lane transform with the 64-bit reader), and once
+// more at a reduced size (1/2, 1/4 or 1/8 by the input's length). The
 // sanitizers catch memory and arithmetic faults; the checks below catch a picture that is
 // neither complete nor empty, and paths that disagree about whether and what they decoded.
 //
@@ -13,6 +14,7 @@
 #include <cstdint>
 
 #include "jpeg/decoded_picture.h"
+#include "jpeg/jpeg_decoder.h"
 
 namespace {
 
@@ -36,6 +38,26 @@ Outcome decodeOnce(const uint8_t* data, int32_t size, bool useMmx) {
   return {ok, picture.width, picture.height};
 }
 
+// A progressive picture decoded at 1/2, 1/4 or 1/8 of its size: each row it delivers
+// has the reduced width, and a decoding that ends delivered exactly the reduced height.
+void decodeReduced(const uint8_t* data, int32_t size, int32_t denominator) {
+  lumiscene::MemorySource source(data, size);
+  lumiscene::JpegDecoder decoder;
+  decoder.open(&source, true);
+  if (decoder.errorCode != 0) return;
+  decoder.scaleDenominator = denominator;
+  if (decoder.startDecompress() != 0) return;
+  int32_t rows = 0, status = 0, count = 0;
+  uint8_t* row = nullptr;
+  while ((status = decoder.readRow(&row, &count)) == 0) {
+    if (count != decoder.outputWidth * decoder.bytesPerPixel) __builtin_trap();
+    volatile uint8_t last = row[count - 1];
+    (void)last;
+    ++rows;
+  }
+  if (status == 1 && rows != decoder.outputHeight) __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -48,5 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!restarts && (integer.ok != fast.ok || integer.width != fast.width || integer.height != fast.height)) {
     __builtin_trap();
   }
+  decodeReduced(data, n, 2 << (size % 3));
   return 0;
 }

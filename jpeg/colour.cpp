@@ -69,6 +69,8 @@ void JpegDecoder::setUpOutput() {
   }
   sampleBuffer = static_cast<uint8_t*>(allocate(blocksPerMcuRow * 64 + 8));
   rowsLeft = imageHeight;
+  outputWidth = imageWidth;
+  outputHeight = imageHeight;
   rowsLeftInMcuRow = 0;
   buildColourTables();
 }

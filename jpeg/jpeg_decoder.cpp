@@ -23,6 +23,9 @@ void JpegDecoder::reset(InputSource* src, bool mmx) {
   errorCode = 0;
   started = false;
   imageWidth = imageHeight = 0;
+  scaleDenominator = 1;
+  outputWidth = outputHeight = 0;
+  reducedSide = 8;
   source = src;
   mmxRequested = mmx;
   mmxActive = mmx && cpuHasMmx();
@@ -39,6 +42,7 @@ void JpegDecoder::reset(InputSource* src, bool mmx) {
     compWidthBlocks[i] = compHeightBlocks[i] = 0;
     scanComps[i] = compDcSlot[i] = compAcSlot[i] = 0;
     dcCoefArray[i] = acCoefArray[i] = nullptr;
+    reducedPlanes[i] = nullptr;
     coefRowCursor[i] = 0;
     lastDc[i] = 0;
   }
@@ -126,6 +130,7 @@ int32_t JpegDecoder::startDecompress() {
   try {
     setUpOutput();
     if (progressive) {
+      setUpReduction();
       decodeProgressiveScans();
     } else {
       if (readMarkers() != 0xDA) fail(MarkerOutOfPlace);
@@ -146,6 +151,12 @@ int32_t JpegDecoder::startDecompress() {
 int32_t JpegDecoder::readRow(uint8_t** row, int32_t* bytes) {
   if (errorCode != 0 || !started) return -1;
   if (rowsLeft == 0) return 1;
+  if (reducedSide < 8) {
+    *row = produceReducedRow(outputHeight - rowsLeft);
+    *bytes = rowBytes;
+    --rowsLeft;
+    return 0;
+  }
   if (rowsLeftInMcuRow == 0) {
     try {
       if (progressive) {

@@ -77,11 +77,21 @@ class JpegDecoder {
   // The state record. Readable by the owner; written only by the decoder.
   int32_t imageWidth = 0;
   int32_t imageHeight = 0;
+  // Written by the owner between open and startDecompress: 2, 4 or 8 decodes a
+  // progressive frame at that fraction of its size, each output pixel standing for
+  // a square of that side, and keeps of each block only the coefficients that size
+  // needs. Any other value, and any sequential frame, decode at full size.
+  int32_t scaleDenominator = 1;
+  // The size of the rows readRow delivers, known once startDecompress succeeded.
+  int32_t outputWidth = 0;
+  int32_t outputHeight = 0;
   InputSource* source = nullptr;
   int32_t progressive = 0;
   uint8_t* huffCounts[8] = {};
   uint8_t* huffValues[8] = {};
   int16_t* quantTables[4] = {};
+  // The tables as the stream gives them, in natural order, whatever the transform.
+  uint16_t quantValues[4][64] = {};
   int32_t outputLayout = 0;
   int32_t componentCount = 0;
   int32_t compHSamp[4] = {}, compVSamp[4] = {}, compQuantSel[4] = {}, compIdent[4] = {};
@@ -123,6 +133,17 @@ class JpegDecoder {
   uint8_t* rowBuffer0 = nullptr;
   uint8_t* rowBuffer1 = nullptr;
   alignas(16) int16_t idctWork[64] = {};
+  // Reduced decoding: the side of the square a luma block becomes (8 at full size);
+  // per component the width and height a block becomes (a subsampled component's
+  // blocks stay larger, so that every plane comes out at the luma plane's size),
+  // each natural coefficient's place in a kept block (-1: not kept), and the planes
+  // of samples the kept coefficients give.
+  int32_t reducedSide = 8;
+  int32_t reducedWidth[4] = {};
+  int32_t reducedHeight[4] = {};
+  int8_t reducedSlot[4][64] = {};
+  uint8_t* reducedPlanes[4] = {};
+  int32_t reducedPlaneWidth[4] = {};
   bool mmxRequested = false;
   bool mmxActive = false;
   int32_t errorCode = 0;
@@ -200,6 +221,13 @@ class JpegDecoder {
   void decodeAcFirst(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
   void decodeAcRefine(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
   void loadMcuRowCoefficients();
+
+  // Reduced progressive decoding (reduced.cpp).
+  void setUpReduction();
+  void decodeAcFirstReduced(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
+  void decodeAcRefineReduced(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
+  void buildReducedPlanes();
+  uint8_t* produceReducedRow(int32_t y);
 
   // Inverse transforms (idct.cpp).
   void inverseTransformMcuRow();

@@ -26,6 +26,13 @@ inline int32_t extendValueFast(uint32_t v, int32_t s) {
   return static_cast<int32_t>(v) + (below & (1 - (1 << s)));
 }
 
+// Bytes of one block of a reduced decoding's AC array: the bit set of its non-zero
+// coefficients (natural order), then the kept width x height coefficients, padded so
+// that every block's bit set stays 8-byte aligned.
+inline int32_t reducedElementBytes(int32_t width, int32_t height) {
+  return width * height > 1 ? (8 + 2 * width * height + 7) & ~7 : 8;
+}
+
 // Integer transform of one dequantised block; work is overwritten with the first pass.
 void idctInteger(int16_t* work, uint8_t* out);
 

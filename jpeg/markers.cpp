@@ -185,6 +185,7 @@ void JpegDecoder::readQuantTables() {
     for (int k = 0; k < 64; ++k) {
       uint32_t v = readHeaderBits(8);
       if (precision != 0) v = (v << 8) + readHeaderBits(8);
+      quantValues[id][zigzagToNatural[k]] = static_cast<uint16_t>(v);
       if (mmxActive) {
         // The four-lane transform dequantises with multipliers that fold in the AAN
         // output scale, in natural order.

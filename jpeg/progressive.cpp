@@ -7,7 +7,7 @@ namespace lumiscene {
 
 namespace {
 
-enum BlockDecoderKind { DcFirst, DcRefine, AcFirst, AcRefine };
+enum BlockDecoderKind { DcFirst, DcRefine, AcFirst, AcRefine, AcFirstReduced, AcRefineReduced };
 
 int16_t* blockEntry(CoefArray* array, int32_t x, int32_t y) {
   return reinterpret_cast<int16_t*>(array->data +
@@ -42,7 +42,7 @@ void JpegDecoder::decodeProgressiveScans() {
       auto* array = static_cast<CoefArray*>(allocate(sizeof(CoefArray)));
       array->widthBlocks = compHSamp[c] * mcusPerRow;
       array->heightBlocks = compVSamp[c] * mcuRows;
-      array->elementBytes = a == 0 ? 2 : 128;
+      array->elementBytes = a == 0 ? 2 : reducedSide < 8 ? reducedElementBytes(reducedWidth[c], reducedHeight[c]) : 128;
       array->data = static_cast<uint8_t*>(
           allocateLarge(int64_t{array->widthBlocks} * array->heightBlocks * array->elementBytes));
       arrays[a] = array;
@@ -63,6 +63,8 @@ void JpegDecoder::decodeProgressiveScans() {
     if (approxHigh != 0 && approxLow != approxHigh - 1) fail(ApproximationBad);
     if (ss == 0) {
       approxHigh == 0 ? decodeScanBlocks<DcFirst>() : decodeScanBlocks<DcRefine>();
+    } else if (reducedSide < 8) {
+      approxHigh == 0 ? decodeScanBlocks<AcFirstReduced>() : decodeScanBlocks<AcRefineReduced>();
     } else {
       approxHigh == 0 ? decodeScanBlocks<AcFirst>() : decodeScanBlocks<AcRefine>();
     }
@@ -76,6 +78,7 @@ void JpegDecoder::decodeProgressiveScans() {
   scanCompCount = componentCount;
   for (int32_t i = 0; i < componentCount; ++i) scanComps[i] = i;
   computeScanGeometry();
+  if (reducedSide < 8) buildReducedPlanes();
 }
 
 template <int Kind>
@@ -99,6 +102,8 @@ void JpegDecoder::decodeScanBlocks() {
         if constexpr (Kind == DcRefine) decodeDcRefine(reader, c, x, y);
         if constexpr (Kind == AcFirst) decodeAcFirst(reader, c, x, y);
         if constexpr (Kind == AcRefine) decodeAcRefine(reader, c, x, y);
+        if constexpr (Kind == AcFirstReduced) decodeAcFirstReduced(reader, c, x, y);
+        if constexpr (Kind == AcRefineReduced) decodeAcRefineReduced(reader, c, x, y);
         nextMcuBlock(single, compHSamp[c], compVSamp[c], sx, sy, colBase[c]);
       }
       --restartsLeft;

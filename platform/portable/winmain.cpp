@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "lumiscene_version.h"
+#include "pictures/user_picture.h"
 #include "platform/portable/backend.h"
 #include "platform/win32.h"
 
@@ -15,7 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: lumiscene [--help | --version]\n"
+    "Usage: lumiscene [--picture1 FILE] [--picture2 FILE] | --help | --version\n"
     "Plays one animated picture: a panorama that pans with the pointer under a fine\n"
     "drifting shimmer, and every 30 seconds (or at a key press) a second picture\n"
     "that fades in, holds and fades out. It starts in a window.\n"
@@ -36,8 +37,14 @@ constexpr const char* kUsage =
     "  SDL_VIDEODRIVER           an SDL video driver to use instead of the desktop's\n"
     "\n"
     "Options:\n"
-    "  --help      this text\n"
-    "  --version   the version number\n";
+    "  --picture1 FILE  a JPEG picture to pan instead of the built-in one, scaled to\n"
+    "                   cover the 640 x 480 frame and cropped equally on both sides\n"
+    "  --picture2 FILE  a JPEG picture to fade in instead of the built-in one; one\n"
+    "                   larger than 540 x 380 is scaled down to fit inside that\n"
+    "  --help           this text\n"
+    "  --version        the version number\n"
+    "A picture that cannot be used (not a JPEG the program reads, over 64 MB, or\n"
+    "larger than 8192 x 8192) is reported on stderr and the built-in one is shown.\n";
 
 void explainMissingDisplay() {
   const char* x11 = std::getenv("DISPLAY");
@@ -58,17 +65,25 @@ void explainMissingDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-      std::fputs(kUsage, stdout);
-      return 0;
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("lumiscene %s\n", LUMISCENE_VERSION);
+    return 0;
+  }
+  for (int i = 1; i < argc; i += 2) {
+    const bool first = std::strcmp(argv[i], "--picture1") == 0;
+    if (!first && std::strcmp(argv[i], "--picture2") != 0) {
+      std::fprintf(stderr, "lumiscene: unknown option '%s' (see lumiscene --help)\n", argv[i]);
+      return 2;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-      std::printf("lumiscene %s\n", LUMISCENE_VERSION);
-      return 0;
+    if (i + 1 == argc || argv[i + 1][0] == '\0') {
+      std::fprintf(stderr, "lumiscene: %s needs a file name (see lumiscene --help)\n", argv[i]);
+      return 2;
     }
-    std::fprintf(stderr, "lumiscene: unknown option '%s' (see lumiscene --help)\n", argv[1]);
-    return 2;
+    (first ? lumiscene::userPanoramaPath : lumiscene::userInsetPath) = argv[i + 1];
   }
   // Without a desktop the program could only fail at its first window; say
   // plainly what is missing instead.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "jpeg/decoded_picture.h"
+#include "jpeg/jpeg_decoder.h"
 #include "tests/fuzz_inputs.h"
 
 namespace lumiscene {
@@ -47,7 +48,40 @@ void replay(const std::vector<std::filesystem::path>& paths) {
   }
 }
 
+// The same inputs decoded at reduced sizes, as a user's large progressive picture
+// is: either a failure, or every row of the reduced size and then the end.
+void replayReduced(const std::vector<std::filesystem::path>& paths) {
+  for (const std::filesystem::path& path : paths) {
+    SCOPED_TRACE(path.filename().string());
+    const std::vector<uint8_t> bytes = bytesOf(path);
+    for (int32_t d : {2, 4, 8}) {
+      MemorySource source(bytes.data(), static_cast<int32_t>(bytes.size()));
+      JpegDecoder decoder;
+      decoder.open(&source, true);
+      if (decoder.errorCode != 0) continue;
+      decoder.scaleDenominator = d;
+      if (decoder.startDecompress() != 0) continue;
+      const int32_t expected = decoder.progressive ? (decoder.imageWidth + d - 1) / d : decoder.imageWidth;
+      EXPECT_EQ(decoder.outputWidth, expected);
+      int32_t rows = 0, status = 0;
+      uint8_t* row = nullptr;
+      int32_t count = 0;
+      while ((status = decoder.readRow(&row, &count)) == 0) {
+        EXPECT_EQ(count, decoder.outputWidth * decoder.bytesPerPixel);
+        ++rows;
+      }
+      if (status == 1) {
+        EXPECT_EQ(rows, decoder.outputHeight);
+      }
+    }
+  }
+}
+
 TEST(FuzzReplay, SavedCorpus) { replay(inputsIn("corpus/jpeg")); }
+
+TEST(FuzzReplay, SavedCorpusReduced) { replayReduced(inputsIn("corpus/jpeg")); }
+
+TEST(FuzzReplay, CrashRegressionsReduced) { replayReduced(inputsIn("regressions/jpeg")); }
 
 TEST(FuzzReplay, CrashRegressions) { replay(inputsIn("regressions/jpeg")); }
 

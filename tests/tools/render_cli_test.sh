@@ -46,8 +46,10 @@ expect_status 2 "${ok[@]}" --at 10 --bogus 1
 # A line break inside an argument must not split the one-line error.
 expect_status 2 "${ok[@]}" --at 10 --events $'5:jump\n6:key'
 expect_status 2 "${ok[@]}" --at $'10\n20'
-expect_status 2 --picture1 "$work/small.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
-grep -q 'small.ppm' "$work/err.txt" || fail "a wrongly sized picture1 is named in the message"
+# A picture1 of another size is scaled to cover the frame.
+expect_status 0 --picture1 "$work/small.ppm" --picture2 "$work/p2.ppm" --out "$work/small" --at 10 --dump-pictures
+make_ppm "$work/small_scaled.ppm" 640 480 10
+cmp -s "$work/small/picture1.ppm" "$work/small_scaled.ppm" || fail "a 320 x 240 picture1 becomes 640 x 480 of its own grey"
 expect_status 2 --picture1 "$work/missing.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
 expect_status 2 --picture1 "$work/truncated.ppm" --picture2 "$work/p2.ppm" --out "$work/out" --at 10
 expect_status 2 --picture1 "$work/p1.ppm" --picture2 "$work/garbage.jpg" --out "$work/out" --at 10

@@ -20,6 +20,7 @@
 #include "app/startup.h"
 #include "display/program_frames.h"
 #include "pictures/embedded_pictures.h"
+#include "pictures/user_picture.h"
 #include "platform/portable/headless/headless.h"
 #include "platform/win32.h"
 #include "scene/image.h"
@@ -41,35 +42,54 @@ int usageError(const std::string& reason) {
   return 2;
 }
 
+int pictureError(const std::string& message) {
+  std::fprintf(stderr, "lumiscene-render: %s\n", message.c_str());
+  return 2;
+}
+
 int fileError(const std::string& path, const std::string& reason) {
   std::fprintf(stderr, "lumiscene-render: %s: %s\n", path.c_str(), reason.c_str());
   return 2;
 }
 
-// Reads a binary PPM, or a JPEG (recognised by its start-of-image marker)
-// through the program's own decoder, as the program decodes its pictures.
-bool loadPicture(const std::string& path, std::unique_ptr<Image>& image, std::string& error) {
-  // The file's bytes are dropped as soon as they are decoded and the decoded
-  // pixels move into the Image: a picture declaring a huge size costs its
-  // decoded pixels once, not two or three times over.
+// The first bytes of a file, enough to tell a JPEG from a PPM.
+bool readFileStart(const std::string& path, size_t count, std::vector<uint8_t>& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  bytes.resize(count);
+  bytes.resize(std::fread(bytes.data(), 1, count, file));
+  const bool read = std::ferror(file) == 0;
+  std::fclose(file);
+  return read;
+}
+
+// Reads a JPEG (recognised by its start-of-image marker) through the program's
+// own loader of user pictures, or a binary PPM, and fits it to its role as the
+// program fits a user's picture.
+bool loadPicture(const std::string& path, PictureRole role, std::unique_ptr<Image>& image,
+                 std::string& error) {
   std::vector<uint8_t> bytes;
-  if (!readFileBytes(path, bytes)) {
-    error = "cannot read the file";
+  if (!readFileStart(path, 2, bytes)) {
+    error = path + ": cannot read the file";
     return false;
   }
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
-    if (bytes.size() > INT32_MAX || !decodePicture(image, bytes.data(), static_cast<int32_t>(bytes.size()))) {
-      error = "the JPEG data does not decode";
-      return false;
-    }
-    return true;
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8)
+    return loadUserPicture(path, role, image, error);
+  // The file's bytes are dropped as soon as they are parsed.
+  if (!readFileBytes(path, bytes)) {
+    error = path + ": cannot read the file";
+    return false;
   }
   PpmPicture ppm;
   const bool parsed = parsePpm(bytes, ppm, error);
   std::vector<uint8_t>().swap(bytes);
-  if (!parsed) return false;
-  image = std::make_unique<Image>();
-  image->adopt(ppm.width, ppm.height, std::move(ppm.pixels));
+  if (!parsed) {
+    error = path + ": " + error;
+    return false;
+  }
+  Image picture;
+  picture.adopt(ppm.width, ppm.height, std::move(ppm.pixels));
+  image = placeUserPicture(picture, role);
   return true;
 }
 
@@ -265,20 +285,13 @@ int loadPictures(const RenderOptions& options, bool& embeddedMissing) {
     return 0;
   }
   std::string error;
-  if (!options.picture1Path.empty()) {
-    std::unique_ptr<Image> first;
-    if (!loadPicture(options.picture1Path, first, error)) return fileError(options.picture1Path, error);
-    if (first->width != frameWidth || first->height != frameHeight) {
-      return fileError(options.picture1Path, "picture1 must be 640 x 480, not " +
-                                                 std::to_string(first->width) + " x " +
-                                                 std::to_string(first->height));
-    }
-    picture1 = std::move(first);
+  if (!options.picture1Path.empty() &&
+      !loadPicture(options.picture1Path, PictureRole::panorama, picture1, error)) {
+    return pictureError(error);
   }
-  if (!options.picture2Path.empty()) {
-    std::unique_ptr<Image> second;
-    if (!loadPicture(options.picture2Path, second, error)) return fileError(options.picture2Path, error);
-    picture2 = makeCanvas(picture1->width, picture1->height, *second);
+  if (!options.picture2Path.empty() &&
+      !loadPicture(options.picture2Path, PictureRole::inset, picture2, error)) {
+    return pictureError(error);
   }
   return 0;
 }
