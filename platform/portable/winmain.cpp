@@ -1,16 +1,10 @@
 // The process entry of the Linux player: main() answers the command line a
 // Linux user may try (--help, --version), makes sure there is a desktop to
-// show on, then calls the program's graphical entry point with the module
-// handle and the show command a desktop gives a newly started program.
+// show on, then calls the program's graphical entry point.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "lumiscene_version.h"
-#include "platform/portable/backend.h"
-#include "platform/win32.h"
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);
+#include "platform/portable/process_entry.h"
 
 namespace {
 
@@ -39,22 +33,6 @@ constexpr const char* kUsage =
     "  --help      this text\n"
     "  --version   the version number\n";
 
-void explainMissingDisplay() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  const bool named = (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
-  if (named)
-    std::fprintf(stderr,
-                 "lumiscene: cannot open the display %s%s%s; run it on a running desktop, or on a "
-                 "virtual one: xvfb-run lumiscene\n",
-                 x11 != nullptr ? x11 : "", x11 != nullptr && wayland != nullptr ? " / " : "",
-                 wayland != nullptr ? wayland : "");
-  else
-    std::fprintf(stderr,
-                 "lumiscene: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); run it from a "
-                 "desktop session, or on a virtual one: xvfb-run lumiscene\n");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,18 +42,11 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-      std::printf("lumiscene %s\n", LUMISCENE_VERSION);
+      portable::printVersion("lumiscene");
       return 0;
     }
     std::fprintf(stderr, "lumiscene: unknown option '%s' (see lumiscene --help)\n", argv[1]);
     return 2;
   }
-  // Without a desktop the program could only fail at its first window; say
-  // plainly what is missing instead.
-  if (!backend::describeDesktop().available) {
-    explainMissingDisplay();
-    return 1;
-  }
-  char commandLine[] = "";
-  return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
+  return portable::enterProgram("lumiscene");
 }
