@@ -61,6 +61,8 @@ bool hostReachable();
 // Puts the freshly made SDL window into the host, at its size; false when the host is gone.
 bool enterHost();
 void showInHost(bool visible);
+// Destroys the window inside the host (SDL's record of it is left until the process ends).
+void leaveHost();
 // An X event SDL passed on (SDL_SYSWMEVENT): the host's size or end.
 bool translateHostEvent(const SDL_SysWMmsg* message, backend::Event& event);
 // The host went away (destroyed, or the X server refused to draw into it).

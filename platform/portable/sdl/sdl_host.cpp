@@ -116,6 +116,12 @@ void showInHost(bool visible) {
   XFlush(host.display);
 }
 
+void leaveHost() {
+  if (host.display == nullptr) return;
+  XDestroyWindow(host.display, host.own);
+  XSync(host.display, False);
+}
+
 bool translateHostEvent(const SDL_SysWMmsg* message, backend::Event& event) {
   if (message == nullptr || message->subsystem != SDL_SYSWM_X11 || host.display == nullptr) return false;
   const XEvent& raw = message->msg.x11.event;

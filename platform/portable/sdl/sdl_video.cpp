@@ -144,7 +144,12 @@ bool openWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t 
 
 void closeWindow() {
   sdl::stopPresenting();
-  if (video.window != nullptr) SDL_DestroyWindow(video.window);
+  // SDL unmaps a window before destroying it and waits for the X server to
+  // say so; a window whose host is gone is never unmapped, and would hang the end.
+  if (video.window != nullptr && sdl::hosted())
+    sdl::leaveHost();
+  else if (video.window != nullptr)
+    SDL_DestroyWindow(video.window);
   video.window = nullptr;
   video.fullScreen = false;
   video.fullScreenByHand = false;
