@@ -14,7 +14,8 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 	libjpeg-turbo-progs libturbojpeg0-dev libstb-dev \
 	imagemagick xvfb xdotool x11-utils \
 	openbox mingw-w64 wine wine64 \
-	lintian icoutils unzip dpkg-dev man-db
+	lintian icoutils unzip dpkg-dev man-db \
+	python3-xlib xscreensaver
 JOBS ?= $(shell nproc)
 
 .PHONY: all setup build test bench run windows fuzz package clean

@@ -21,7 +21,7 @@ constexpr const char* kUsage =
     "30 seconds a second picture fades in, holds and fades out. The picture keeps\n"
     "its 4:3 shape, scaled to the window with black bars where the shapes differ.\n"
     "\n"
-    "Options (one dash or two):\n"
+    "Options (-window-id and -root with one dash too, as xscreensaver writes them):\n"
     "  --window-id ID  draw into the X window ID (decimal or 0x hex)\n"
     "  --root          draw on the root window, or in xscreensaver's window when\n"
     "                  XSCREENSAVER_WINDOW names one\n"
