@@ -4,7 +4,8 @@
 # xscreensaver makes one), filling it at 800 x 600, with black bars left and
 # right at 1000 x 500, following it to 1024 x 768, animated all along, and
 # ending with status 0 on SIGTERM; ending quietly when that window is
-# destroyed, also with SIGTERM right after; on the root, ending on SIGINT even when started with it ignored;
+# destroyed, also with SIGTERM right after, and filling a preview-sized one
+# on a 640 x 480 screen; on the root, ending on SIGINT even when started with it ignored;
 # refusing a window that does not exist.
 #   saver_xvfb_test.sh SAVER VERSION PICTURE1
 set -u
@@ -126,12 +127,38 @@ fi
 stop player_pid
 close_host
 
+# On the root (a 5:4 screen: bars above and below), started with SIGINT
+# ignored as a shell's background jobs are; SIGINT must still end it.
+env -u XSCREENSAVER_WINDOW "$saver" -root > "$work/player.log" 2>&1 &
+player_pid=$!
+wait_for_picture "$work/root.png" 1280x960+0+32 || fail "no picture on the root within 15 s"
+shows_picture "$work/root.png" 1280x960+0+32 || check "root: the screen does not show the picture"
+kill -INT "$player_pid"
+if ends_within "$player_pid" 2; then
+  [ "$ended_status" = 0 ] || check "SIGINT: status $ended_status"
+else
+  check "SIGINT did not end it within 2 s"
+fi
+stop player_pid
+
+"$saver" --window-id 0x1ffffff0 > "$work/none.out" 2> "$work/none.err"
+status=$?
+[ "$status" = 1 ] || check "a window that does not exist: status $status"
+grep -q 0x1ffffff0 "$work/none.err" || check "a window that does not exist: $(cat "$work/none.err")"
+
+# A preview-sized host on a screen no larger than the frame: none of the
+# frame may be cut off wherever the program thought its window was.
+stop_desktop
+start_desktop 640x480
+
 # xscreensaver may destroy its window before it ends the saver.
 open_host 320 240
 "$saver" -window-id "$(printf %d "$host")" > "$work/player.log" 2>&1 &
 player_pid=$!
 wait_for_picture "$work/preview.png" 320x240+0+0 || fail "no picture in the 320 x 240 host within 15 s"
-shows_picture "$work/preview.png" 320x240+0+0 || check "320x240: the host does not show the picture"
+sleep 0.5
+screenshot "$work/preview.png"
+fills_host "$work/preview.png" 320 240
 host_says destroy
 if ends_within "$player_pid" 2; then
   [ "$ended_status" = 0 ] || check "a destroyed host: status $ended_status"
@@ -159,25 +186,6 @@ else
 fi
 stop player_pid
 close_host
-
-# On the root (a 5:4 screen: bars above and below), started with SIGINT
-# ignored as a shell's background jobs are; SIGINT must still end it.
-env -u XSCREENSAVER_WINDOW "$saver" -root > "$work/player.log" 2>&1 &
-player_pid=$!
-wait_for_picture "$work/root.png" 1280x960+0+32 || fail "no picture on the root within 15 s"
-shows_picture "$work/root.png" 1280x960+0+32 || check "root: the screen does not show the picture"
-kill -INT "$player_pid"
-if ends_within "$player_pid" 2; then
-  [ "$ended_status" = 0 ] || check "SIGINT: status $ended_status"
-else
-  check "SIGINT did not end it within 2 s"
-fi
-stop player_pid
-
-"$saver" --window-id 0x1ffffff0 > "$work/none.out" 2> "$work/none.err"
-status=$?
-[ "$status" = 1 ] || check "a window that does not exist: status $status"
-grep -q 0x1ffffff0 "$work/none.err" || check "a window that does not exist: $(cat "$work/none.err")"
 
 [ "$failures" = 0 ] || exit 1
 echo "saver_xvfb: all checks passed"

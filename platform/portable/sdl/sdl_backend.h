@@ -65,6 +65,11 @@ void showInHost(bool visible);
 void leaveHost();
 // An X event SDL passed on (SDL_SYSWMEVENT): the host's size or end.
 bool translateHostEvent(const SDL_SysWMmsg* message, backend::Event& event);
+// Once after a saver's window opens: a move of the program's window to the
+// screen's corner. The program draws its window on a screen-sized primary
+// surface, clipped to the screen, and a saver's window is not where the
+// program put it anyway; in the corner no part of the frame is cut off.
+bool takeSaverOrigin(backend::Event& event);
 // The host went away (destroyed, or the X server refused to draw into it).
 bool hostLost();
 // Once after the host went away: a close request, so the program ends as if closed.

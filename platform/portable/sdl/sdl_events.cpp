@@ -164,7 +164,7 @@ bool translate(const SDL_Event& from, backend::Event& to) {
           to.kind = EventKind::CloseRequested;
           return true;
         case SDL_WINDOWEVENT_MOVED: {
-          if (sdl::fullScreen()) return false;
+          if (sdl::fullScreen() || sdl::fitsWindow()) return false;
           // Where the window is now, not where this event saw it: a move left
           // over from full-screen would otherwise carry the window back to the corner.
           int x = 0, y = 0;
@@ -188,7 +188,7 @@ namespace backend {
 
 bool pollEvent(Event& event) {
   if (sdl::window() == nullptr) return false;
-  if (sdl::takeHostLoss(event)) return true;
+  if (sdl::takeSaverOrigin(event) || sdl::takeHostLoss(event)) return true;
   SDL_Event raw;
   while (SDL_PollEvent(&raw) == 1) {
     event = Event{};

@@ -20,6 +20,7 @@ struct Host {
   Display* display = nullptr;
   Window window = 0;  // the host as entered
   Window own = 0;     // the SDL window inside it
+  bool originReported = false;
   bool lost = false;
   bool lossReported = false;
   XErrorHandler previousHandler = nullptr;
@@ -136,6 +137,14 @@ bool translateHostEvent(const SDL_SysWMmsg* message, backend::Event& event) {
       (raw.xdestroywindow.window == host.window || raw.xdestroywindow.window == host.own))
     host.lost = true;
   return takeHostLoss(event);
+}
+
+bool takeSaverOrigin(backend::Event& event) {
+  if (!fitsWindow() || host.originReported) return false;
+  host.originReported = true;
+  event = backend::Event{};
+  event.kind = backend::EventKind::Moved;
+  return true;
 }
 
 bool hostLost() { return host.lost; }

@@ -157,11 +157,8 @@ void closeWindow() {
 
 void placeWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
   if (video.window == nullptr || video.fullScreen) return;
-  // A saver's window has the size its user or its host gives it, and a host's place.
-  if (sdl::fitsWindow()) {
-    if (sdl::placement() == sdl::Placement::OwnWindow) moveContent(x, y);
-    return;
-  }
+  // A saver's window has the place and size its user or its host gives it.
+  if (sdl::fitsWindow()) return;
   int currentX = 0, currentY = 0, currentWidth = 0, currentHeight = 0;
   SDL_GetWindowPosition(video.window, &currentX, &currentY);
   SDL_GetWindowSize(video.window, &currentWidth, &currentHeight);
