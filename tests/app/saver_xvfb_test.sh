@@ -3,7 +3,7 @@
 # without a display; then drawing into a window made by another program (as
 # xscreensaver makes one), filling it at 800 x 600, with black bars left and
 # right at 1000 x 500, following it to 1024 x 768, animated all along, and
-# ending with status 0 on SIGTERM; ending quietly when that window is
+# ending with status 0 on SIGTERM; the same through a GPU renderer; ending quietly when that window is
 # destroyed, also with SIGTERM right after, and filling a preview-sized one
 # on a 640 x 480 screen; on the root, ending on SIGINT even when started with it ignored;
 # refusing a window that does not exist.
@@ -124,6 +124,18 @@ if ends_within "$player_pid" 2; then
 else
   check "SIGTERM did not end it within 2 s"
 fi
+stop player_pid
+close_host
+
+# Drawn through a renderer (OpenGL where the machine has it), for which SDL
+# makes its X window anew: the new one must be the one inside the host.
+open_host 400 300
+LUMISCENE_PRESENT=gpu "$saver" --window-id "$host" > "$work/player.log" 2>&1 &
+player_pid=$!
+wait_for_picture "$work/gpu.png" 400x300+0+0 || fail "no picture in the host through a renderer within 15 s"
+sleep 0.5
+screenshot "$work/gpu.png"
+fills_host "$work/gpu.png" 400 300
 stop player_pid
 close_host
 

@@ -125,7 +125,9 @@ bool openWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t 
   const Uint32 flags = SDL_WINDOW_HIDDEN | (sdl::fitsWindow() ? SDL_WINDOW_RESIZABLE : 0);
   video.window = SDL_CreateWindow(title, x, y, width * video.scale, height * video.scale, flags);
   if (video.window == nullptr) return false;
-  if (!sdl::enterHost() || !sdl::startPresenting()) {
+  // Presenting first: a GPU renderer makes SDL create the X window anew.
+  if (!sdl::startPresenting() || !sdl::enterHost()) {
+    sdl::stopPresenting();
     SDL_DestroyWindow(video.window);
     video.window = nullptr;
     return false;
