@@ -5,7 +5,7 @@
 # right at 1000 x 500, following it to 1024 x 768, animated all along, and
 # ending with status 0 on SIGTERM; the same through a GPU renderer; ending quietly when that window is
 # destroyed, also with SIGTERM right after, and filling a preview-sized one
-# on a 640 x 480 screen; on the root, ending on SIGINT even when started with it ignored;
+# on a 640 x 480 screen; in a resizable window of its own; on the root, ending on SIGINT even when started with it ignored;
 # refusing a window that does not exist.
 #   saver_xvfb_test.sh SAVER VERSION PICTURE1
 set -u
@@ -138,6 +138,28 @@ screenshot "$work/gpu.png"
 fills_host "$work/gpu.png" 400 300
 stop player_pid
 close_host
+
+# With no window named: one of its own, 640 x 480, that the user may resize;
+# at 800 x 400 the frame is 533 x 400 between bars.
+env -u XSCREENSAVER_WINDOW "$saver" > "$work/player.log" 2>&1 &
+player_pid=$!
+for _ in $(seq 100); do
+  window=$(xdotool search --name Lumiscene 2> /dev/null | head -n 1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no window of its own appeared"
+read -r own_x own_y <<< "$(window_position)"
+wait_for_picture "$work/own.png" "640x480+$own_x+$own_y" || fail "no picture in its own window within 15 s"
+xdotool windowsize "$window" 800 400
+sleep 1
+screenshot "$work/own.png"
+shows_picture "$work/own.png" "533x400+$((own_x + 133))+$own_y" || check "own window: the picture is not between the bars"
+for bar in "$own_x" "$((own_x + 667))"; do
+  black=$(black_share "$work/own.png" "133x400+$bar+$own_y")
+  awk -v b="$black" 'BEGIN { exit !(b > 0.999) }' || check "own window: no black bar at x=$bar ($black black)"
+done
+stop player_pid
 
 # On the root (a 5:4 screen: bars above and below), started with SIGINT
 # ignored as a shell's background jobs are; SIGINT must still end it.
