@@ -29,9 +29,10 @@ struct Host {
 Host host;
 
 // Drawing into a window the host took away with it is refused by the X
-// server; Xlib's default answer to that is to end the process with status 1.
+// server (the core protocol's BadWindow or BadDrawable, or OpenGL's own
+// error); Xlib's default answer to any error is to end the process with status 1.
 int hostErrorHandler(Display* display, XErrorEvent* error) {
-  if (error->error_code == BadWindow || error->error_code == BadDrawable) {
+  if (error->resourceid != 0 && (error->resourceid == host.own || error->resourceid == host.window)) {
     host.lost = true;
     return 0;
   }
