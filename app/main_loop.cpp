@@ -2,6 +2,7 @@
 
 #include "app/app_flags.h"
 #include "app/main_window.h"
+#include "app/saver_watch.h"
 #include "display/display_setup.h"
 #include "display/labels.h"
 #include "display/pixel_format.h"
@@ -84,12 +85,20 @@ HRESULT displayNextFrame(HWND window) {
   return result;
 }
 
-bool messageLoopStep(HWND window, HACCEL accelerators, int& exitCode) {
+bool messageLoopStep(HWND window, HACCEL accelerators, int& exitCode, const SaverWatch* saverWatch) {
   MSG message;
+  if (saverWatch != nullptr && saverWatch->parentGone() && IsWindow(window)) {
+    DestroyWindow(window);
+    return true;
+  }
   if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
     if (GetMessageA(&message, nullptr, 0, 0) == 0) {
       exitCode = static_cast<int>(message.wParam);
       return false;
+    }
+    if (saverWatch != nullptr && saverWatch->endsSaver(message)) {
+      DestroyWindow(window);
+      return true;
     }
     if (TranslateAcceleratorA(window, accelerators, &message)) return true;
     TranslateMessage(&message);
@@ -107,9 +116,9 @@ bool messageLoopStep(HWND window, HACCEL accelerators, int& exitCode) {
   return true;
 }
 
-int runMessageLoop(HWND window, HACCEL accelerators) {
+int runMessageLoop(HWND window, HACCEL accelerators, const SaverWatch* saverWatch) {
   int exitCode = 0;
-  while (messageLoopStep(window, accelerators, exitCode)) {
+  while (messageLoopStep(window, accelerators, exitCode, saverWatch)) {
   }
   return exitCode;
 }

@@ -190,7 +190,9 @@ INT_PTR CALLBACK aboutDialogProcedure(HWND dialog, UINT message, WPARAM wParam, 
   }
 }
 
-HRESULT createMainWindow(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators) {
+namespace {
+
+bool registerMainWindowClass(HINSTANCE instance) {
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -202,14 +204,30 @@ HRESULT createMainWindow(HINSTANCE instance, int showCommand, HWND& window, HACC
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   windowClass.lpszMenuName = runningAsSaver ? nullptr : MAKEINTRESOURCEA(IDR_MAIN_MENU);
   windowClass.lpszClassName = className;
-  if (RegisterClassExA(&windowClass) == 0) return E_FAIL;
+  return RegisterClassExA(&windowClass) != 0;
+}
 
+}  // namespace
+
+HRESULT createMainWindow(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators) {
+  if (!registerMainWindowClass(instance)) return E_FAIL;
   accelerators = runningAsSaver ? nullptr : LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
   const SIZE size = fixedWindowSize();
   window = CreateWindowExA(0, className, windowTitle.c_str(), mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                            size.cx, size.cy, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return E_FAIL;
   ShowWindow(window, showCommand);
+  UpdateWindow(window);
+  return S_OK;
+}
+
+HRESULT createSaverWindow(HINSTANCE instance, DWORD style, DWORD extendedStyle, const RECT& place, HWND parent,
+                          HWND& window) {
+  if (!registerMainWindowClass(instance)) return E_FAIL;
+  window = CreateWindowExA(extendedStyle, className, windowTitle.c_str(), style, place.left, place.top,
+                           place.right - place.left, place.bottom - place.top, parent, nullptr, instance, nullptr);
+  if (window == nullptr) return E_FAIL;
+  ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
   return S_OK;
 }

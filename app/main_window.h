@@ -13,6 +13,10 @@ extern bool windowVisible;
 extern bool readoutOn;
 
 HRESULT createMainWindow(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators);
+// A screensaver's window: the main window's class and procedure with the style,
+// place (in the parent's client coordinates for a child) and parent the saver needs.
+HRESULT createSaverWindow(HINSTANCE instance, DWORD style, DWORD extendedStyle, const RECT& place, HWND parent,
+                          HWND& window);
 LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK aboutDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void toggleFullScreen(HWND window);

@@ -1,6 +1,6 @@
 # The Windows build (MinGW-w64 cross build, see cmake/mingw-w64-x86_64.cmake):
-# lumiscene.exe with its resource script, and the host scrambler that prepares
-# the stored pictures the script embeds.
+# lumiscene.exe and lumiscene.scr with their resource script, and the host
+# scrambler that prepares the stored pictures the script embeds.
 
 enable_language(RC)
 
@@ -45,6 +45,16 @@ function(lumiscene_windows_player)
     ${PROJECT_SOURCE_DIR}/resources/resource_ids.h ${PROJECT_SOURCE_DIR}/resources/lumiscene.ico
     ${PROJECT_SOURCE_DIR}/resources/lumiscene.manifest ${CMAKE_BINARY_DIR}/generated/lumiscene_version.h)
   install(TARGETS lumiscene RUNTIME DESTINATION .)
+
+  # The screensaver: the same program and resources behind its own entry
+  # point, named lumiscene.scr as Windows wants its savers.
+  lumiscene_executable(lumiscene_saver ${PROJECT_SOURCE_DIR}/app/saver_main.cpp ${PROJECT_SOURCE_DIR}/resources/lumiscene.rc)
+  set_target_properties(lumiscene_saver PROPERTIES WIN32_EXECUTABLE ON OUTPUT_NAME lumiscene SUFFIX .scr)
+  target_link_libraries(lumiscene_saver PRIVATE lumiscene_app lumiscene_version)
+  target_include_directories(lumiscene_saver PRIVATE $<$<COMPILE_LANGUAGE:RC>:${CMAKE_BINARY_DIR}/resources>)
+  target_compile_definitions(lumiscene_saver PRIVATE $<$<COMPILE_LANGUAGE:RC>:LUMISCENE_SAVER>)
+  lumiscene_embed_pictures(lumiscene_saver)
+  install(TARGETS lumiscene_saver RUNTIME DESTINATION .)
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lumiscene_windows_player)
 

@@ -44,7 +44,7 @@ void Surface::release() { releaseReference(surface); }
 
 DisplayDevice::DisplayDevice()
     : directDraw(nullptr), primary(nullptr), back(nullptr), window(nullptr), screenRect{0, 0, 0, 0},
-      isWindowed(false) {}
+      isWindowed(false), clientArea{0, 0, 0, 0}, scaledFrame{0, 0} {}
 
 DisplayDevice::~DisplayDevice() { DisplayDevice::releaseAll(); }
 
@@ -104,7 +104,10 @@ HRESULT DisplayDevice::setUpWindowed(HWND targetWindow, int width, int height) {
   const int left = placed.left < workArea.left ? workArea.left : placed.left;
   const int top = placed.top < workArea.top ? workArea.top : placed.top;
   SetWindowPos(targetWindow, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return attachToWindow(targetWindow, width, height);
+}
 
+HRESULT DisplayDevice::attachToWindow(HWND targetWindow, int width, int height) {
   DDSURFACEDESC2 description = emptySurfaceDesc();
   description.dwFlags = DDSD_CAPS;
   description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
@@ -138,6 +141,10 @@ HRESULT DisplayDevice::updateScreenRect() {
     ClientToScreen(window, &topLeft);
     ClientToScreen(window, &bottomRight);
     SetRect(&screenRect, topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+    if (scaledFrame.cx > 0) {
+      clientArea = screenRect;
+      screenRect = letterboxRect(clientArea, scaledFrame.cx, scaledFrame.cy);
+    }
   } else {
     SetRect(&screenRect, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   }
@@ -146,6 +153,10 @@ HRESULT DisplayDevice::updateScreenRect() {
 
 HRESULT DisplayDevice::present() {
   if (primary == nullptr || back == nullptr) return E_POINTER;
+  if (isWindowed && scaledFrame.cx > 0) {
+    const HRESULT result = fillBars();
+    if (FAILED(result)) return result;
+  }
   while (true) {
     const HRESULT result = isWindowed ? primary->Blt(&screenRect, back, nullptr, DDBLT_WAIT, nullptr)
                                       : primary->Flip(nullptr, DDFLIP_WAIT);

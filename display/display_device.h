@@ -51,6 +51,11 @@ public:
   virtual void releaseAll();
 
   HRESULT setUpWindowed(HWND window, int width, int height);
+  // Windowed, but into the window as it is (scaled_window.cpp): its style and
+  // size stay, and the back surface is stretched into its client area keeping
+  // its shape, with black bars where the shapes differ. For windows the
+  // program does not size itself: a screensaver's preview or a full-screen window.
+  HRESULT setUpScaled(HWND window, int width, int height);
   HRESULT setUpFullScreen(HWND window, int width, int height, int bitsPerPixel);
   HRESULT updateScreenRect();
   HRESULT present();
@@ -65,9 +70,23 @@ public:
   IDirectDrawSurface7* primary;
   IDirectDrawSurface7* back;
   HWND window;
+  // Where the back surface is presented, in screen pixels.
   RECT screenRect;
   bool isWindowed;
+  // Scaled set-up only: the whole client area on the screen, and the back
+  // surface's size (0 by 0 for the other set-ups).
+  RECT clientArea;
+  SIZE scaledFrame;
+
+private:
+  // The primary surface clipped to the window and an off-screen back surface of the given size.
+  HRESULT attachToWindow(HWND window, int width, int height);
+  // Paints the client area outside screenRect black.
+  HRESULT fillBars();
 };
+
+// The largest rectangle of the width : height shape centred in the area.
+RECT letterboxRect(const RECT& area, int width, int height);
 
 // A zero-filled surface description with its size field set.
 DDSURFACEDESC2 emptySurfaceDesc();

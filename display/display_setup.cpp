@@ -9,6 +9,7 @@
 namespace lumiscene {
 
 bool windowed = !startFullScreen;
+bool scaledToWindow = false;
 std::unique_ptr<DisplayDevice> displayDevice;
 std::unique_ptr<Surface> frameSurface;
 std::unique_ptr<Surface> siteLabel;
@@ -64,6 +65,7 @@ void releaseDisplay() {
 void resetDisplaySetup() {
   releaseDisplay();
   windowed = !startFullScreen;
+  scaledToWindow = false;
   windowedPlacement = WindowPlacement{};
 }
 
@@ -71,14 +73,22 @@ HRESULT InitDirectDraw(HWND window, bool& windowedFlag) {
   if (windowedFlag) {
     releaseDisplay();
     displayDevice = std::make_unique<DisplayDevice>();
-    const HRESULT result = displayDevice->setUpWindowed(window, frameWidth, frameHeight);
-    if (FAILED(result)) return result;
-    SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) | WS_SYSMENU);
-    if (!runningAsSaver) SetMenu(window, LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU)));
-    restoreWindowedPlacement(window);
-    int32_t desktopDepth = 0;
-    if (SUCCEEDED(readSurfaceDepth(displayDevice->primary, desktopDepth)) && desktopDepth <= 8) {
-      windowedFlag = false;
+    if (scaledToWindow) {
+      // The window is someone else's to shape, and it never goes exclusive:
+      // a preview must not take over the screen.
+      const HRESULT result = displayDevice->setUpScaled(window, frameWidth, frameHeight);
+      if (FAILED(result)) return result;
+    } else {
+      const HRESULT result = displayDevice->setUpWindowed(window, frameWidth, frameHeight);
+      if (FAILED(result)) return result;
+      SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) | WS_SYSMENU);
+      if (!runningAsSaver)
+        SetMenu(window, LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU)));
+      restoreWindowedPlacement(window);
+      int32_t desktopDepth = 0;
+      if (SUCCEEDED(readSurfaceDepth(displayDevice->primary, desktopDepth)) && desktopDepth <= 8) {
+        windowedFlag = false;
+      }
     }
   }
   if (!windowedFlag) {
@@ -87,8 +97,9 @@ HRESULT InitDirectDraw(HWND window, bool& windowedFlag) {
     displayDevice = std::make_unique<DisplayDevice>();
     const HRESULT result = displayDevice->setUpFullScreen(window, frameWidth, frameHeight, fullScreenDepth);
     if (FAILED(result)) {
-      // Names the mode that was really asked for.
-      showErrorMessage(window, "This display card does not support 640x480x32 ");
+      // Names the mode that was really asked for. A screensaver falls back to
+      // a full-screen window instead; a box would wait there for nobody.
+      if (!runningAsSaver) showErrorMessage(window, "This display card does not support 640x480x32 ");
       return result;
     }
     SetMenu(window, nullptr);

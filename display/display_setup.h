@@ -17,6 +17,11 @@ constexpr int fullScreenDepth = 32;
 
 // True while the display runs in a window, false while full-screen.
 extern bool windowed;
+// The windowed display fills the window as it is, the frame scaled into it
+// with bars (DisplayDevice::setUpScaled), instead of sizing the window to the
+// frame and giving it the player's frame and menu: for a screensaver's preview
+// and its full-screen window. Set before the display is set up.
+extern bool scaledToWindow;
 extern std::unique_ptr<DisplayDevice> displayDevice;
 extern std::unique_ptr<Surface> frameSurface;
 extern std::unique_ptr<Surface> siteLabel;

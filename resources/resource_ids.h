@@ -10,6 +10,9 @@
 #define IDR_MAIN_MENU 102
 #define IDR_ACCELERATORS 103
 #define IDD_ABOUT 103
+#define IDD_SAVER_SETTINGS 104
+/* The screensaver's name in the Windows settings: string 1 of a .scr, by convention. */
+#define IDS_SAVER_NAME 1
 #define IDR_INSET_PICTURE 112
 #define IDR_PANORAMA_PICTURE 115
 #define LUMISCENE_PICTURE_TYPE "JPGDATA"
@@ -36,5 +39,11 @@
 #define LUMISCENE_ABOUT_FIRST_LINE "Vivavoriza Ruvare version 0.97 beta"
 #define LUMISCENE_ABOUT_SECOND_LINE "A lakeside at dusk, by StarfieldHQ"
 #define LUMISCENE_SITE_ADDRESS "starfield.example"
+
+/* The screensaver's settings dialog: the About lines and an OK button. */
+#define LUMISCENE_SAVER_NAME "Lumiscene"
+#define LUMISCENE_SAVER_SETTINGS_TITLE "Lumiscene screensaver"
+#define LUMISCENE_SAVER_NO_SETTINGS "This screensaver has no settings yet."
+#define LUMISCENE_SAVER_OK "OK"
 
 #endif

@@ -1,5 +1,6 @@
 // The program's built-in resources: icon group 101, menu 102, accelerator
-// table 103 and About dialog 103, as the Windows resource script declares them.
+// table 103, About dialog 103 and the screensaver's settings dialog 104, as the
+// Windows resource script declares them.
 //
 // The icon's image comes from the program's icon file (resources/lumiscene.ico),
 // which the build turns into the byte array of program_icon.inc; its 32 by 32
@@ -57,6 +58,22 @@ const portable::DialogTemplate aboutDialog = {181,
                                               aboutControls,
                                               std::size(aboutControls)};
 
+const portable::DialogControlTemplate saverSettingsControls[] = {
+    {ControlKind::GroupBox, 7, 5, 167, 56, WS_VISIBLE, 0, 0xFFFF, LUMISCENE_ABOUT_GROUP},
+    {ControlKind::CentredText, 23, 21, 135, 8, WS_VISIBLE | WS_GROUP, 0, 0xFFFF, LUMISCENE_ABOUT_FIRST_LINE},
+    {ControlKind::CentredText, 23, 38, 135, 8, WS_VISIBLE | WS_GROUP, 0, 0xFFFF, LUMISCENE_ABOUT_SECOND_LINE},
+    {ControlKind::CentredText, 7, 70, 167, 8, WS_VISIBLE | WS_GROUP, 0, 0xFFFF, LUMISCENE_SAVER_NO_SETTINGS},
+    {ControlKind::DefaultButton, 65, 89, 50, 14, WS_VISIBLE | WS_TABSTOP, 0, IDOK, LUMISCENE_SAVER_OK},
+};
+const portable::DialogTemplate saverSettingsDialog = {181,
+                                                      112,
+                                                      WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+                                                      LUMISCENE_SAVER_SETTINGS_TITLE,
+                                                      LUMISCENE_ABOUT_FONT,
+                                                      LUMISCENE_ABOUT_FONT_SIZE,
+                                                      saverSettingsControls,
+                                                      std::size(saverSettingsControls)};
+
 constexpr int32_t kIconSize = 32;
 std::array<uint32_t, kIconSize * kIconSize> iconPixels{};
 portable::IconTemplate icon = {0, iconPixels.data()};
@@ -105,6 +122,8 @@ void registerProgramResources() {
   registerResource(RT_MENU, MAKEINTRESOURCEA(IDR_MAIN_MENU), &mainMenu, sizeof(mainMenu));
   registerResource(RT_ACCELERATOR, MAKEINTRESOURCEA(IDR_ACCELERATORS), accelerators, sizeof(accelerators));
   registerResource(RT_DIALOG, MAKEINTRESOURCEA(IDD_ABOUT), &aboutDialog, sizeof(aboutDialog));
+  registerResource(RT_DIALOG, MAKEINTRESOURCEA(IDD_SAVER_SETTINGS), &saverSettingsDialog,
+                   sizeof(saverSettingsDialog));
 }
 
 }  // namespace portable

@@ -358,6 +358,8 @@ BOOL WINAPI IsIconic(HWND window);
 BOOL WINAPI ShowWindow(HWND window, int command);
 BOOL WINAPI UpdateWindow(HWND window);
 HWND WINAPI GetActiveWindow();
+// One thread and no other programs: the foreground window is the active one.
+HWND WINAPI GetForegroundWindow();
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 int WINAPI GetSystemMetrics(int index);

@@ -339,6 +339,8 @@ HWND WINAPI GetActiveWindow() {
   return nullptr;
 }
 
+HWND WINAPI GetForegroundWindow() { return GetActiveWindow(); }
+
 BOOL WINAPI ShowWindow(HWND window, int command) {
   HWND__* record = findWindow(window);
   if (record == nullptr) return FALSE;

@@ -2,7 +2,8 @@
 # The packages `make package` builds, checked as a user's system would see them:
 # the Debian package's files, lintian's verdict, the installed player's and
 # saver's version and the saver's xscreensaver settings; the Windows zip's
-# files and what the Windows program carries (icon sizes, manifest, version block).
+# files and what the Windows programs (player and screensaver) carry (icon
+# sizes, manifest, version block, the saver's name).
 #
 #   package_test.sh PACKAGE_DIR
 set -u
@@ -53,20 +54,27 @@ if [ ! -f "$zip" ]; then
   fail "$zip was not built"
 else
   unzip -Z1 "$zip" > "$work/zip.txt"
-  for file in lumiscene.exe README.txt; do
+  for file in lumiscene.exe lumiscene.scr README.txt; do
     grep -qx "$file" "$work/zip.txt" || fail "the zip lacks $file"
   done
   unzip -q "$zip" -d "$work/windows"
-  exe="$work/windows/lumiscene.exe"
-  wrestool -x --type=14 "$exe" > "$work/icon.ico" 2>/dev/null
-  sizes=$(icotool -l "$work/icon.ico" 2>/dev/null | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | tr '\n' ' ')
-  [ "$sizes" = "16 24 32 48 256 " ] || fail "the program's icon has sizes '$sizes', wanted 16 24 32 48 256"
-  wrestool -x -R --type=24 "$exe" > "$work/manifest.xml" 2>/dev/null
-  grep -q 'level="asInvoker"' "$work/manifest.xml" || fail "the program carries no manifest that runs as invoker"
-  grep -qi 'dpiAware' "$work/manifest.xml" && fail "the manifest must not declare DPI awareness"
-  strings -el "$exe" > "$work/strings.txt"
-  grep -q "^Copyright (C) 2026 StarfieldHQ$" "$work/strings.txt" || fail "the version block has no LegalCopyright"
-  grep -qx "$version beta" "$work/strings.txt" || fail "the version block does not say $version beta"
+  for exe in "$work/windows/lumiscene.exe" "$work/windows/lumiscene.scr"; do
+    [ -f "$exe" ] || continue
+    name=$(basename "$exe")
+    wrestool -x --type=14 "$exe" > "$work/icon.ico" 2>/dev/null
+    sizes=$(icotool -l "$work/icon.ico" 2>/dev/null | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | tr '\n' ' ')
+    [ "$sizes" = "16 24 32 48 256 " ] || fail "$name's icon has sizes '$sizes', wanted 16 24 32 48 256"
+    wrestool -x -R --type=24 "$exe" > "$work/manifest.xml" 2>/dev/null
+    grep -q 'level="asInvoker"' "$work/manifest.xml" || fail "$name carries no manifest that runs as invoker"
+    grep -qi 'dpiAware' "$work/manifest.xml" && fail "$name's manifest must not declare DPI awareness"
+    strings -el "$exe" > "$work/strings.txt"
+    grep -q "^Copyright (C) 2026 StarfieldHQ$" "$work/strings.txt" || fail "$name's version block has no LegalCopyright"
+    grep -qx "$version beta" "$work/strings.txt" || fail "$name's version block does not say $version beta"
+    grep -qx "$name" "$work/strings.txt" || fail "$name's version block names another file"
+  done
+  # Windows lists a saver by string 1 of the .scr.
+  wrestool -x -R --type=6 "$work/windows/lumiscene.scr" 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null |
+    grep -q Lumiscene || fail "lumiscene.scr has no name for the Windows saver list"
 fi
 
 if [ "$failures" != 0 ]; then

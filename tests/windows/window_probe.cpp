@@ -1,14 +1,18 @@
-// window_probe: reports, for the Wine end-to-end test, what the running
-// lumiscene.exe's windows look like from inside the same Wine session.
+// window_probe: reports, for the Wine end-to-end tests, what the running
+// lumiscene.exe's (or lumiscene.scr's) windows look like from inside the same Wine session.
 //
 //   window_probe main    the main window: outer and client rectangles in screen
 //                        pixels, menu bar, style, menu mode and the display mode
 //   window_probe about   the About dialog owned by the main window, if one is open,
 //                        with its web button's rectangle
+//   window_probe settings  lumiscene.scr's settings dialog, if one is open, with
+//                        its OK button's rectangle and its owner
+//   window_probe mode    the display mode alone
 //
 // The answer is a list of shell assignments (name=value), one a line.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +21,32 @@ namespace {
 void printRect(const char* name, const RECT& rect) {
   std::printf("%s_left=%ld\n%s_top=%ld\n%s_width=%ld\n%s_height=%ld\n", name, rect.left, name, rect.top, name,
               rect.right - rect.left, name, rect.bottom - rect.top);
+}
+
+void printMode() {
+  DEVMODEA mode;
+  std::memset(&mode, 0, sizeof(mode));
+  mode.dmSize = sizeof(mode);
+  if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode))
+    std::printf("mode_width=%lu\nmode_height=%lu\nmode_bits=%lu\n", mode.dmPelsWidth, mode.dmPelsHeight,
+                mode.dmBitsPerPel);
+}
+
+int probeSettings() {
+  HWND dialog = FindWindowA("#32770", "Lumiscene screensaver");
+  const bool shown = dialog != nullptr && IsWindowVisible(dialog);
+  std::printf("settings=%d\n", shown ? 1 : 0);
+  if (!shown) return 0;
+  RECT rect;
+  GetWindowRect(dialog, &rect);
+  printRect("dialog", rect);
+  std::printf("owner=%llu\n", static_cast<unsigned long long>(
+                                   reinterpret_cast<uintptr_t>(GetWindow(dialog, GW_OWNER))));
+  if (HWND button = GetDlgItem(dialog, IDOK); button != nullptr) {
+    GetWindowRect(button, &rect);
+    printRect("button", rect);
+  }
+  return 0;
 }
 
 int probeMain(HWND window) {
@@ -37,12 +67,7 @@ int probeMain(HWND window) {
   const bool inMenu = GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) &&
                       (thread.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
   std::printf("menu_mode=%d\n", inMenu ? 1 : 0);
-  DEVMODEA mode;
-  std::memset(&mode, 0, sizeof(mode));
-  mode.dmSize = sizeof(mode);
-  if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode))
-    std::printf("mode_width=%lu\nmode_height=%lu\nmode_bits=%lu\n", mode.dmPelsWidth, mode.dmPelsHeight,
-                mode.dmBitsPerPel);
+  printMode();
   return 0;
 }
 
@@ -86,6 +111,11 @@ int probeAbout(HWND window) {
 
 int main(int argc, char** argv) {
   const char* what = argc > 1 ? argv[1] : "main";
+  if (std::strcmp(what, "mode") == 0) {
+    printMode();
+    return 0;
+  }
+  if (std::strcmp(what, "settings") == 0) return probeSettings();
   HWND window = FindWindowA("Lumiscene", nullptr);
   std::printf("found=%d\n", window != nullptr ? 1 : 0);
   if (window == nullptr) return 0;
