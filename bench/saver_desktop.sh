@@ -3,7 +3,7 @@
 # window manager): time from start to its first picture, CPU share of one core
 # over a stretch of animation, and the time from SIGTERM to its end. The
 # player runs in its 640 x 480 window and full-screen (with xdotool, which
-# presses T); the saver in a 640 x 480 window made by another program
+# presses T once its first picture, in the window, is there); the saver in a 640 x 480 window made by another program
 # (tests/app/saver_host_window.py, as xscreensaver makes one), the same size,
 # then in a 1024 x 768 one, the screen's size, where both scale every frame.
 #
