@@ -1,7 +1,8 @@
 # Entry points for people and CI; CMake presets do the real work.
 #   make run     build and start the player (needs a display)
 #   make test    every suite, under the default and the asan preset
-#   make bench   the benchmark binary (Release), then the player on Xvfb (bench/player_desktop.sh)
+#   make bench   the benchmark binary (Release), then the player and the saver on Xvfb
+#                (bench/player_desktop.sh, bench/saver_desktop.sh)
 #   make windows lumiscene.exe, cross-built with MinGW-w64 (build/windows/bin)
 #   make fuzz    each libFuzzer target for FUZZ_SECONDS (default 600), then the soak
 #                (SOAK_MINUTES virtual minutes, default 120, under the asan preset)
@@ -14,7 +15,8 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 	libjpeg-turbo-progs libturbojpeg0-dev libstb-dev \
 	imagemagick xvfb xdotool x11-utils \
 	openbox mingw-w64 wine wine64 \
-	lintian icoutils unzip dpkg-dev man-db
+	lintian icoutils unzip dpkg-dev man-db \
+	python3-xlib xscreensaver
 JOBS ?= $(shell nproc)
 
 .PHONY: all setup build test bench run windows fuzz package clean
@@ -63,6 +65,7 @@ windows: setup
 bench: build
 	./build/bin/lumiscene-bench
 	bench/player_desktop.sh build/bin
+	bench/saver_desktop.sh build/bin
 
 # CPack makes both packages from the default and the Windows build.
 package: build windows

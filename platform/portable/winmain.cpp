@@ -1,17 +1,11 @@
 // The process entry of the Linux player: main() answers the command line a
 // Linux user may try (--help, --version), makes sure there is a desktop to
-// show on, then calls the program's graphical entry point with the module
-// handle and the show command a desktop gives a newly started program.
+// show on, then calls the program's graphical entry point.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "lumiscene_version.h"
 #include "pictures/user_picture.h"
-#include "platform/portable/backend.h"
-#include "platform/win32.h"
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);
+#include "platform/portable/process_entry.h"
 
 namespace {
 
@@ -46,22 +40,6 @@ constexpr const char* kUsage =
     "A picture that cannot be used (not a JPEG the program reads, over 64 MB, or\n"
     "larger than 8192 x 8192) is reported on stderr and the built-in one is shown.\n";
 
-void explainMissingDisplay() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  const bool named = (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
-  if (named)
-    std::fprintf(stderr,
-                 "lumiscene: cannot open the display %s%s%s; run it on a running desktop, or on a "
-                 "virtual one: xvfb-run lumiscene\n",
-                 x11 != nullptr ? x11 : "", x11 != nullptr && wayland != nullptr ? " / " : "",
-                 wayland != nullptr ? wayland : "");
-  else
-    std::fprintf(stderr,
-                 "lumiscene: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); run it from a "
-                 "desktop session, or on a virtual one: xvfb-run lumiscene\n");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,7 +48,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::printf("lumiscene %s\n", LUMISCENE_VERSION);
+    portable::printVersion("lumiscene");
     return 0;
   }
   for (int i = 1; i < argc; i += 2) {
@@ -85,12 +63,5 @@ int main(int argc, char** argv) {
     }
     (first ? lumiscene::userPanoramaPath : lumiscene::userInsetPath) = argv[i + 1];
   }
-  // Without a desktop the program could only fail at its first window; say
-  // plainly what is missing instead.
-  if (!backend::describeDesktop().available) {
-    explainMissingDisplay();
-    return 1;
-  }
-  char commandLine[] = "";
-  return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
+  return portable::enterProgram("lumiscene");
 }

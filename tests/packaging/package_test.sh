@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The packages `make package` builds, checked as a user's system would see them:
-# the Debian package's files, lintian's verdict and the installed player's
-# version; the Windows zip's files and what the Windows programs (player and
-# screensaver) carry (icon sizes, manifest, version block, the saver's name).
+# the Debian package's files, lintian's verdict, the installed player's and
+# saver's version and the saver's xscreensaver settings; the Windows zip's
+# files and what the Windows programs (player and screensaver) carry (icon
+# sizes, manifest, version block, the saver's name).
 #
 #   package_test.sh PACKAGE_DIR
 set -u
@@ -22,7 +23,9 @@ else
   dpkg-deb -c "$deb" | awk '{print $6}' > "$work/files.txt"
   for file in ./usr/bin/lumiscene ./usr/share/applications/lumiscene.desktop \
       ./usr/share/icons/hicolor/64x64/apps/lumiscene.png ./usr/share/man/man6/lumiscene.6.gz \
-      ./usr/share/doc/lumiscene/copyright ./usr/share/doc/lumiscene/changelog.gz; do
+      ./usr/share/doc/lumiscene/copyright ./usr/share/doc/lumiscene/changelog.gz \
+      ./usr/libexec/xscreensaver/lumiscene-saver ./usr/share/xscreensaver/config/lumiscene.xml \
+      ./usr/share/xscreensaver/config/lumiscene-saver.xml ./usr/share/man/man6/lumiscene-saver.6.gz; do
     grep -qx -- "$file" "$work/files.txt" || fail "the .deb lacks $file"
   done
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the .deb's version is not $version"
@@ -37,6 +40,13 @@ else
     *) fail "the installed player's --version says '$answer', not $version" ;;
   esac
   man -l "$work/root/usr/share/man/man6/lumiscene.6.gz" > /dev/null 2>&1 || fail "the manual page does not format"
+  answer=$(timeout 5 "$work/root/usr/libexec/xscreensaver/lumiscene-saver" --version 2>&1)
+  [ "$answer" = "lumiscene-saver $version" ] || fail "the installed saver's --version says '$answer'"
+  man -l "$work/root/usr/share/man/man6/lumiscene-saver.6.gz" > /dev/null 2>&1 || fail "the saver's manual page does not format"
+  # xscreensaver-settings reads the saver's settings by its program's name.
+  config="$work/root/usr/share/xscreensaver/config/lumiscene-saver.xml"
+  grep -q '<screensaver name="lumiscene-saver"' "$config" && grep -q '<command arg="--root"/>' "$config" ||
+    fail "the saver's xscreensaver settings do not name lumiscene-saver --root"
 fi
 
 zip="$dir/lumiscene-${version}-windows.zip"

@@ -1,6 +1,6 @@
 // SDL2 events in Windows terms: keys as virtual-key codes, buttons and moves
-// in screen coordinates (full-screen: in the frame's), and the window
-// manager's focus, minimise, restore, move and close.
+// in screen coordinates (full-screen: in the frame's), the window manager's
+// focus, minimise, restore, move and close, and a screensaver host's end.
 #include "platform/portable/backend.h"
 #include "platform/portable/sdl/sdl_backend.h"
 #include "platform/portable/user.h"
@@ -142,25 +142,29 @@ bool translate(const SDL_Event& from, backend::Event& to) {
     case SDL_QUIT:
       to.kind = EventKind::CloseRequested;
       return true;
+    case SDL_SYSWMEVENT:
+      return sdl::translateHostEvent(from.syswm.msg, to);
     case SDL_WINDOWEVENT:
       switch (from.window.event) {
+        // A saver is never given the focus, yet must animate at the player's pace.
         case SDL_WINDOWEVENT_FOCUS_GAINED:
           to.kind = EventKind::FocusGained;
-          return true;
+          return !sdl::fitsWindow();
         case SDL_WINDOWEVENT_FOCUS_LOST:
           to.kind = EventKind::FocusLost;
-          return true;
+          return !sdl::fitsWindow();
+        // Only the saver's own window can be minimised; a host's unmapping is the host's affair.
         case SDL_WINDOWEVENT_MINIMIZED:
           to.kind = EventKind::Minimised;
-          return true;
+          return !sdl::hosted();
         case SDL_WINDOWEVENT_RESTORED:
           to.kind = EventKind::Restored;
-          return true;
+          return !sdl::hosted();
         case SDL_WINDOWEVENT_CLOSE:
           to.kind = EventKind::CloseRequested;
           return true;
         case SDL_WINDOWEVENT_MOVED: {
-          if (sdl::fullScreen()) return false;
+          if (sdl::fullScreen() || sdl::fitsWindow()) return false;
           // Where the window is now, not where this event saw it: a move left
           // over from full-screen would otherwise carry the window back to the corner.
           int x = 0, y = 0;
@@ -184,6 +188,7 @@ namespace backend {
 
 bool pollEvent(Event& event) {
   if (sdl::window() == nullptr) return false;
+  if (sdl::takeSaverOrigin(event) || sdl::takeHostLoss(event)) return true;
   SDL_Event raw;
   while (SDL_PollEvent(&raw) == 1) {
     event = Event{};

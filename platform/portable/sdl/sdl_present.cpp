@@ -62,7 +62,8 @@ bool fitTexture(int32_t width, int32_t height) {
 }
 
 portable::Letterbox boxFor(int32_t targetWidth, int32_t targetHeight, int32_t width, int32_t height) {
-  if (sdl::fullScreen()) return portable::fitFrame(targetWidth, targetHeight, width, height);
+  if (sdl::fullScreen() || sdl::fitsWindow())
+    return portable::fitFrame(targetWidth, targetHeight, width, height);
   return portable::wholeFactor(width, height, sdl::windowScale());
 }
 

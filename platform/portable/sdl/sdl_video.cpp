@@ -121,9 +121,13 @@ Desktop describeDesktop() {
 bool openWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height,
                 const uint32_t* iconPixels, int32_t iconSize) {
   if (!sdl::videoAvailable() || video.window != nullptr) return false;
-  video.window = SDL_CreateWindow(title, x, y, width * video.scale, height * video.scale, SDL_WINDOW_HIDDEN);
+  // Resizable also inside a host: SDL moves a fixed-size window back to where it was made when it sizes it.
+  const Uint32 flags = SDL_WINDOW_HIDDEN | (sdl::fitsWindow() ? SDL_WINDOW_RESIZABLE : 0);
+  video.window = SDL_CreateWindow(title, x, y, width * video.scale, height * video.scale, flags);
   if (video.window == nullptr) return false;
-  if (!sdl::startPresenting()) {
+  // Presenting first: a GPU renderer makes SDL create the X window anew.
+  if (!sdl::startPresenting() || !sdl::enterHost()) {
+    sdl::stopPresenting();
     SDL_DestroyWindow(video.window);
     video.window = nullptr;
     return false;
@@ -142,7 +146,12 @@ bool openWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t 
 
 void closeWindow() {
   sdl::stopPresenting();
-  if (video.window != nullptr) SDL_DestroyWindow(video.window);
+  // SDL unmaps a window before destroying it and waits for the X server to
+  // say so; a window whose host is gone is never unmapped, and would hang the end.
+  if (video.window != nullptr && sdl::hosted())
+    sdl::leaveHost();
+  else if (video.window != nullptr)
+    SDL_DestroyWindow(video.window);
   video.window = nullptr;
   video.fullScreen = false;
   video.fullScreenByHand = false;
@@ -150,6 +159,8 @@ void closeWindow() {
 
 void placeWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
   if (video.window == nullptr || video.fullScreen) return;
+  // A saver's window has the place and size its user or its host gives it.
+  if (sdl::fitsWindow()) return;
   int currentX = 0, currentY = 0, currentWidth = 0, currentHeight = 0;
   SDL_GetWindowPosition(video.window, &currentX, &currentY);
   SDL_GetWindowSize(video.window, &currentWidth, &currentHeight);
@@ -161,7 +172,11 @@ void placeWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
 
 void showWindow(bool visible) {
   if (video.window == nullptr) return;
-  if (visible)
+  // SDL would wait for the window manager and hand the window the input focus,
+  // neither of which a window inside another's has.
+  if (sdl::hosted())
+    sdl::showInHost(visible);
+  else if (visible)
     SDL_ShowWindow(video.window);
   else
     SDL_HideWindow(video.window);
