@@ -1,12 +1,14 @@
 // The process entry of the Linux screensaver, an xscreensaver hack: main()
 // answers --help and --version, chooses where the saver draws (the window
-// xscreensaver or the command line names, the root, or a window of its own),
-// then starts the program. SIGTERM and SIGINT, which xscreensaver sends when
-// the user comes back, end it as its window's close box would, with status 0.
+// xscreensaver or the command line names, the root, or a window of its own)
+// and which pictures it shows, then starts the program. SIGTERM and SIGINT,
+// which xscreensaver sends when the user comes back, end it as its window's
+// close box would, with status 0.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
+#include "pictures/user_picture.h"
 #include "platform/portable/process_entry.h"
 #include "platform/portable/saver_options.h"
 #include "platform/portable/sdl/sdl_backend.h"
@@ -14,7 +16,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: lumiscene-saver [--window-id ID | --root] | --help | --version\n"
+    "Usage: lumiscene-saver [--window-id ID | --root] [--picture1 FILE] [--picture2 FILE]\n"
+    "       lumiscene-saver --help | --version\n"
     "Lumiscene as a screensaver for xscreensaver: the animated picture without its\n"
     "menu, keys or clicks. The panorama drifts on its own, one mirrored width (the\n"
     "picture and its mirror image, 1280 pixels) every two minutes, and every\n"
@@ -22,11 +25,15 @@ constexpr const char* kUsage =
     "its 4:3 shape, scaled to the window with black bars where the shapes differ.\n"
     "\n"
     "Options (-window-id and -root with one dash too, as xscreensaver writes them):\n"
-    "  --window-id ID  draw into the X window ID (decimal or 0x hex)\n"
-    "  --root          draw on the root window, or in xscreensaver's window when\n"
-    "                  XSCREENSAVER_WINDOW names one\n"
-    "  --help          this text\n"
-    "  --version       the version number\n"
+    "  --window-id ID   draw into the X window ID (decimal or 0x hex)\n"
+    "  --root           draw on the root window, or in xscreensaver's window when\n"
+    "                   XSCREENSAVER_WINDOW names one\n";
+
+constexpr const char* kUsageEnd =
+    "  --help           this text\n"
+    "  --version        the version number\n"
+    "A picture that cannot be used (not a JPEG the program reads, over 64 MB, or\n"
+    "larger than 8192 x 8192) is reported on stderr and the built-in one is shown.\n"
     "Without a window it opens one of its own (640 x 480, resizable) to try it out.\n"
     "It ends on SIGTERM or SIGINT, or when the window it draws into goes away.\n"
     "\n"
@@ -45,6 +52,8 @@ int main(int argc, char** argv) {
   switch (command.action) {
     case Action::Help:
       std::fputs(kUsage, stdout);
+      std::fputs(portable::pictureOptionsHelp, stdout);
+      std::fputs(kUsageEnd, stdout);
       return 0;
     case Action::Version:
       portable::printVersion("lumiscene-saver");
@@ -55,6 +64,8 @@ int main(int argc, char** argv) {
     case Action::Run:
       break;
   }
+  lumiscene::userPanoramaPath = command.pictures.panorama;
+  lumiscene::userInsetPath = command.pictures.inset;
   switch (command.place) {
     case Place::OwnWindow:
       sdl::placeInOwnWindow();

@@ -51,8 +51,13 @@ bool parseWindowId(const char* text, unsigned long& id) {
 SaverCommand parseSaverCommand(int count, const char* const* arguments, const char* environmentWindow) {
   bool help = false, version = false, root = false, named = false;
   unsigned long namedId = 0;
+  PictureFiles pictures;
   for (int index = 0; index < count; ++index) {
     const char* argument = arguments[index];
+    std::string complaint;
+    const PictureOption picture = takePictureOption(count, arguments, index, pictures, complaint);
+    if (picture == PictureOption::Refused) return refuse(complaint);
+    if (picture == PictureOption::Taken) continue;
     if (std::strcmp(argument, "--help") == 0) {
       help = true;
     } else if (std::strcmp(argument, "--version") == 0) {
@@ -73,6 +78,7 @@ SaverCommand parseSaverCommand(int count, const char* const* arguments, const ch
     }
   }
   SaverCommand command;
+  command.pictures = pictures;
   if (help || version) {
     command.action = help ? SaverCommand::Action::Help : SaverCommand::Action::Version;
     return command;

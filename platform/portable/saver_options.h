@@ -1,10 +1,12 @@
-// The xscreensaver hack's command line: where it draws and what else it was
-// asked. The forms are xscreensaver's (-window-id, -root, one dash) and ours
+// The xscreensaver hack's command line: where it draws, the user's pictures
+// and what else it was asked. The forms are xscreensaver's (-window-id, -root, one dash) and ours
 // (two dashes); the XSCREENSAVER_WINDOW variable is how xscreensaver names
 // the window it made for the hack, in full-screen and in its preview alike.
 #pragma once
 
 #include <string>
+
+#include "platform/portable/picture_options.h"
 
 namespace portable {
 
@@ -18,6 +20,8 @@ struct SaverCommand {
   Action action = Action::Run;
   Place place = Place::OwnWindow;
   unsigned long windowId = 0;
+  // --picture1 and --picture2, as the player takes them.
+  PictureFiles pictures;
   // Refuse: the line that says why (without the program's name).
   std::string complaint;
 };

@@ -3,8 +3,10 @@
 // show on, then calls the program's graphical entry point.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "pictures/user_picture.h"
+#include "platform/portable/picture_options.h"
 #include "platform/portable/process_entry.h"
 
 namespace {
@@ -30,11 +32,9 @@ constexpr const char* kUsage =
     "                            (default: the GPU where there is a hardware one)\n"
     "  SDL_VIDEODRIVER           an SDL video driver to use instead of the desktop's\n"
     "\n"
-    "Options:\n"
-    "  --picture1 FILE  a JPEG picture to pan instead of the built-in one, scaled to\n"
-    "                   cover the 640 x 480 frame and cropped equally on both sides\n"
-    "  --picture2 FILE  a JPEG picture to fade in instead of the built-in one; one\n"
-    "                   larger than 540 x 380 is scaled down to fit inside that\n"
+    "Options:\n";
+
+constexpr const char* kUsageEnd =
     "  --help           this text\n"
     "  --version        the version number\n"
     "A picture that cannot be used (not a JPEG the program reads, over 64 MB, or\n"
@@ -45,23 +45,29 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
     std::fputs(kUsage, stdout);
+    std::fputs(portable::pictureOptionsHelp, stdout);
+    std::fputs(kUsageEnd, stdout);
     return 0;
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     portable::printVersion("lumiscene");
     return 0;
   }
-  for (int i = 1; i < argc; i += 2) {
-    const bool first = std::strcmp(argv[i], "--picture1") == 0;
-    if (!first && std::strcmp(argv[i], "--picture2") != 0) {
-      std::fprintf(stderr, "lumiscene: unknown option '%s' (see lumiscene --help)\n", argv[i]);
-      return 2;
+  portable::PictureFiles files;
+  for (int i = 1; i < argc; ++i) {
+    std::string complaint;
+    switch (portable::takePictureOption(argc, argv, i, files, complaint)) {
+      case portable::PictureOption::Taken:
+        break;
+      case portable::PictureOption::NotOne:
+        std::fprintf(stderr, "lumiscene: unknown option '%s' (see lumiscene --help)\n", argv[i]);
+        return 2;
+      case portable::PictureOption::Refused:
+        std::fprintf(stderr, "lumiscene: %s (see lumiscene --help)\n", complaint.c_str());
+        return 2;
     }
-    if (i + 1 == argc || argv[i + 1][0] == '\0') {
-      std::fprintf(stderr, "lumiscene: %s needs a file name (see lumiscene --help)\n", argv[i]);
-      return 2;
-    }
-    (first ? lumiscene::userPanoramaPath : lumiscene::userInsetPath) = argv[i + 1];
   }
+  lumiscene::userPanoramaPath = files.panorama;
+  lumiscene::userInsetPath = files.inset;
   return portable::enterProgram("lumiscene");
 }

@@ -99,3 +99,33 @@ TEST(SaverCommand, RefusesUnknownOptionsAndBadWindowNumbers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SaverCommand, PicturesComeWithAnyPlaceAndTheLastOfEachCounts) {
+  SaverCommand command = parse({"--picture1", "/tmp/coast.jpg", "-window-id", "0x400007", "--picture2", "boat.jpg"});
+  EXPECT_EQ(command.action, Action::Run);
+  EXPECT_EQ(command.place, Place::Window);
+  EXPECT_EQ(command.windowId, 0x400007ul);
+  EXPECT_EQ(command.pictures.panorama, "/tmp/coast.jpg");
+  EXPECT_EQ(command.pictures.inset, "boat.jpg");
+
+  command = parse({"--root", "--picture2", "a.jpg", "--picture2", "b.jpg"});
+  EXPECT_EQ(command.place, Place::Root);
+  EXPECT_EQ(command.pictures.panorama, "");
+  EXPECT_EQ(command.pictures.inset, "b.jpg");
+  // A file name that looks like an option is still the file.
+  EXPECT_EQ(parse({"--picture1", "--root"}).pictures.panorama, "--root");
+  EXPECT_EQ(parse({"--picture1", "--root"}).place, Place::OwnWindow);
+}
+
+TEST(SaverCommand, APictureOptionWithoutItsFileIsRefused) {
+  for (const auto& arguments : {std::initializer_list<const char*>{"--root", "--picture1"},
+                                std::initializer_list<const char*>{"--picture2", "", "--root"}}) {
+    const SaverCommand command = parse(arguments);
+    EXPECT_EQ(command.action, Action::Refuse);
+    EXPECT_NE(command.complaint.find("needs a file name"), std::string::npos) << command.complaint;
+  }
+}
+
+}  // namespace
