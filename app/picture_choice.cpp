@@ -49,10 +49,11 @@ PictureChoice readPictureChoice() {
 
 bool storePictureChoice(const PictureChoice& choice) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, pictureChoiceKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, pictureChoiceKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS)
     return false;
-  const bool stored = writeString(key, panoramaValue, choice.panorama) && writeString(key, insetValue, choice.inset);
+  const bool stored =
+      writeString(key, panoramaValue, choice.panorama) && writeString(key, insetValue, choice.inset);
   RegCloseKey(key);
   return stored;
 }

@@ -46,7 +46,8 @@ LSTATUS WINAPI RegCloseKey(HKEY key);
 // too small, ERROR_MORE_DATA and the size needed.
 LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                                 LPDWORD size);
-LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                              DWORD size);
 LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name);
 
 namespace portable {

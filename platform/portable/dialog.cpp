@@ -87,7 +87,8 @@ const portable::DialogControlTemplate* findControl(const portable::DialogTemplat
   return nullptr;
 }
 
-std::string_view controlText(const portable::DialogState& state, const portable::DialogControlTemplate& control) {
+std::string_view controlText(const portable::DialogState& state,
+                             const portable::DialogControlTemplate& control) {
   auto set = state.texts.find(control.id);
   if (set != state.texts.end()) return set->second;
   return control.text != nullptr ? control.text : "";
@@ -105,7 +106,8 @@ std::string withoutMnemonic(std::string_view text) {
 std::string fittedTail(std::string_view text, int32_t width) {
   if (portable::textWidth(text) <= width) return std::string(text);
   std::string_view tail = text;
-  while (!tail.empty() && portable::textWidth(tail) + portable::textWidth("...") > width) tail.remove_prefix(1);
+  while (!tail.empty() && portable::textWidth(tail) + portable::textWidth("...") > width)
+    tail.remove_prefix(1);
   return "..." + std::string(tail);
 }
 
@@ -161,8 +163,8 @@ void paintDialog(const HWND__& owner, const HWND__& dialog, portable::Canvas& ca
         if (control.kind == ControlKind::DefaultButton)
           canvas.frame(box.x + 1, box.y + 1, box.width - 2, box.height - 2, kTextColour);
         const std::string label = withoutMnemonic(text);
-        canvas.text(box.x + (box.width - textWidth(label)) / 2, box.y + (box.height - kGlyphHeight) / 2, label,
-                    kTextColour);
+        canvas.text(box.x + (box.width - textWidth(label)) / 2, box.y + (box.height - kGlyphHeight) / 2,
+                    label, kTextColour);
         break;
       }
     }

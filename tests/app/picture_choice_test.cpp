@@ -92,7 +92,8 @@ TEST_F(PictureChoiceTest, ValuesOtherProgramsWroteAreReadSafely) {
             ERROR_SUCCESS);
   // A string stored without its terminating zero, and a number where a path belongs.
   const char unterminated[] = {'a', '.', 'j', 'p', 'g'};
-  RegSetValueExA(key, "Picture1", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated), sizeof(unterminated));
+  RegSetValueExA(key, "Picture1", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated),
+                 sizeof(unterminated));
   const DWORD number = 7;
   RegSetValueExA(key, "Picture2", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
   RegCloseKey(key);

@@ -34,8 +34,8 @@ TEST(RegistryTest, AKeyIsMadeOnceAndThenOpened) {
   RegCloseKey(first);
   HKEY again = nullptr;
   DWORD disposition = 0;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, testKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                            &again, &disposition),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, testKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                            nullptr, &again, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
   RegCloseKey(again);
@@ -64,7 +64,8 @@ TEST(RegistryTest, AStringIsReadBackWithItsSizeAndType) {
   EXPECT_EQ(size, 20u);
   char text[64] = {};
   size = sizeof(text);
-  ASSERT_EQ(RegQueryValueExA(key, "text", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+  ASSERT_EQ(RegQueryValueExA(key, "text", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
+            ERROR_SUCCESS);
   EXPECT_STREQ(text, "C:\\Photos\\coast.jpg");
   EXPECT_EQ(size, 20u);
   // Setting it again replaces it, type and all.

@@ -103,7 +103,8 @@ TEST(SaverCommand, RefusesUnknownOptionsAndBadWindowNumbers) {
 namespace {
 
 TEST(SaverCommand, PicturesComeWithAnyPlaceAndTheLastOfEachCounts) {
-  SaverCommand command = parse({"--picture1", "/tmp/coast.jpg", "-window-id", "0x400007", "--picture2", "boat.jpg"});
+  SaverCommand command =
+      parse({"--picture1", "/tmp/coast.jpg", "-window-id", "0x400007", "--picture2", "boat.jpg"});
   EXPECT_EQ(command.action, Action::Run);
   EXPECT_EQ(command.place, Place::Window);
   EXPECT_EQ(command.windowId, 0x400007ul);

@@ -42,8 +42,8 @@ int probeSettings() {
   RECT rect;
   GetWindowRect(dialog, &rect);
   printRect("dialog", rect);
-  std::printf("owner=%llu\n", static_cast<unsigned long long>(
-                                   reinterpret_cast<uintptr_t>(GetWindow(dialog, GW_OWNER))));
+  std::printf("owner=%llu\n",
+              static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetWindow(dialog, GW_OWNER))));
   if (HWND button = GetDlgItem(dialog, IDOK); button != nullptr) {
     GetWindowRect(button, &rect);
     printRect("button", rect);
