@@ -218,14 +218,15 @@ class JpegDecoder {
   void decodeScanBlocks();
   void decodeDcFirst(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
   void decodeDcRefine(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
+  // Block: WholeBlock at full size, ReducedBlock in reduced decoding (coefficient_blocks.h).
+  template <class Block>
   void decodeAcFirst(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
+  template <class Block>
   void decodeAcRefine(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
   void loadMcuRowCoefficients();
 
   // Reduced progressive decoding (reduced.cpp).
   void setUpReduction();
-  void decodeAcFirstReduced(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
-  void decodeAcRefineReduced(EntropyReader32& reader, int32_t c, int32_t x, int32_t y);
   void buildReducedPlanes();
   uint8_t* produceReducedRow(int32_t y);
 

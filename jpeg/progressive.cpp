@@ -1,6 +1,7 @@
 // Progressive decoding (ITU-T T.81 Annex G, Huffman coding): every scan of the frame
 // is decoded into whole-image coefficient arrays during startDecompress; readRow then
 // copies one MCU row at a time out of the arrays, dequantising on the integer path.
+#include "jpeg/coefficient_blocks.h"
 #include "jpeg/entropy_reader.h"
 
 namespace lumiscene {
@@ -10,8 +11,7 @@ namespace {
 enum BlockDecoderKind { DcFirst, DcRefine, AcFirst, AcRefine, AcFirstReduced, AcRefineReduced };
 
 int16_t* blockEntry(CoefArray* array, int32_t x, int32_t y) {
-  return reinterpret_cast<int16_t*>(array->data +
-                                    (static_cast<int64_t>(y) * array->widthBlocks + x) * array->elementBytes);
+  return reinterpret_cast<int16_t*>(coefficientElement(array, x, y));
 }
 
 bool outside(const CoefArray* array, int32_t x, int32_t y) {
@@ -100,10 +100,10 @@ void JpegDecoder::decodeScanBlocks() {
         int32_t x = colBase[c] + sx, y = rowBase[c] + sy;
         if constexpr (Kind == DcFirst) decodeDcFirst(reader, c, x, y);
         if constexpr (Kind == DcRefine) decodeDcRefine(reader, c, x, y);
-        if constexpr (Kind == AcFirst) decodeAcFirst(reader, c, x, y);
-        if constexpr (Kind == AcRefine) decodeAcRefine(reader, c, x, y);
-        if constexpr (Kind == AcFirstReduced) decodeAcFirstReduced(reader, c, x, y);
-        if constexpr (Kind == AcRefineReduced) decodeAcRefineReduced(reader, c, x, y);
+        if constexpr (Kind == AcFirst) decodeAcFirst<WholeBlock>(reader, c, x, y);
+        if constexpr (Kind == AcRefine) decodeAcRefine<WholeBlock>(reader, c, x, y);
+        if constexpr (Kind == AcFirstReduced) decodeAcFirst<ReducedBlock>(reader, c, x, y);
+        if constexpr (Kind == AcRefineReduced) decodeAcRefine<ReducedBlock>(reader, c, x, y);
         nextMcuBlock(single, compHSamp[c], compVSamp[c], sx, sy, colBase[c]);
       }
       --restartsLeft;
@@ -136,13 +136,14 @@ void JpegDecoder::decodeDcRefine(EntropyReader32& reader, int32_t c, int32_t x, 
   *entry = static_cast<int16_t>(*entry | (1 << approxLow));
 }
 
+template <class Block>
 void JpegDecoder::decodeAcFirst(EntropyReader32& reader, int32_t c, int32_t x, int32_t y) {
   if (eobRun > 0) {
     --eobRun;
     return;
   }
   if (outside(acCoefArray[c], x, y)) fail(BlockIndexOutOfRange);
-  int16_t* block = blockEntry(acCoefArray[c], x, y);
+  const Block block(acCoefArray[c], x, y, reducedSlot[c]);
   const DecodeTable& table = *huffDecode[compAcSlot[c]];
   const uint16_t* fast = huffFast[compAcSlot[c]];
   for (int32_t k = spectralStart; k <= spectralEnd; ++k) {
@@ -153,7 +154,7 @@ void JpegDecoder::decodeAcFirst(EntropyReader32& reader, int32_t c, int32_t x, i
       k += r;
       if (k > 63) fail(CoefficientOverrun);
       auto v = static_cast<uint32_t>(extendValueFast(extra, s));
-      block[zigzagToNatural[k]] = static_cast<int16_t>(v << approxLow);
+      block.set(zigzagToNatural[k], static_cast<int16_t>(v << approxLow));
     } else if (r == 15) {
       k += 15;
       if (k > 63) fail(CoefficientOverrun);
@@ -167,19 +168,21 @@ void JpegDecoder::decodeAcFirst(EntropyReader32& reader, int32_t c, int32_t x, i
   }
 }
 
+template <class Block>
 void JpegDecoder::decodeAcRefine(EntropyReader32& reader, int32_t c, int32_t x, int32_t y) {
   if (outside(acCoefArray[c], x, y)) fail(BlockIndexOutOfRange);
-  int16_t* block = blockEntry(acCoefArray[c], x, y);
+  const Block block(acCoefArray[c], x, y, reducedSlot[c]);
   const DecodeTable& table = *huffDecode[compAcSlot[c]];
   const int32_t p1 = 1 << approxLow;
   const int32_t m1 = -p1;
   const int32_t se = spectralEnd;
   // T.81 G.1.2.3: a correction bit refines every coefficient that is already
-  // non-zero; it adds only when that bit is not yet set.
-  auto refine = [&](int16_t& coef) {
-    if (reader.bits(1) != 0 && (coef & p1) == 0) {
-      coef = static_cast<int16_t>(coef + (coef >= 0 ? p1 : m1));
-    }
+  // non-zero (a reduced block reads it also for one it does not keep); it adds
+  // only when that bit is not yet set.
+  auto refine = [&](int32_t n) {
+    if (reader.bits(1) == 0) return;
+    int16_t* coef = block.kept(n);
+    if (coef != nullptr && (*coef & p1) == 0) *coef = static_cast<int16_t>(*coef + (*coef >= 0 ? p1 : m1));
   };
   int32_t k = spectralStart;
   if (eobRun == 0) {
@@ -196,22 +199,22 @@ void JpegDecoder::decodeAcRefine(EntropyReader32& reader, int32_t c, int32_t x, 
         break;
       }
       while (k <= se) {
-        int16_t& coef = block[zigzagToNatural[k]];
-        if (coef != 0) {
-          refine(coef);
+        const int32_t n = zigzagToNatural[k];
+        if (block.isNonZero(n)) {
+          refine(n);
         } else if (--r < 0) {
           break;
         }
         ++k;
       }
-      if (value != 0 && k < 64) block[zigzagToNatural[k]] = static_cast<int16_t>(value);
+      if (value != 0 && k < 64) block.set(zigzagToNatural[k], static_cast<int16_t>(value));
       ++k;
     }
   }
   if (eobRun > 0) {
     for (; k <= se; ++k) {
-      int16_t& coef = block[zigzagToNatural[k]];
-      if (coef != 0) refine(coef);
+      const int32_t n = zigzagToNatural[k];
+      if (block.isNonZero(n)) refine(n);
     }
     --eobRun;
   }

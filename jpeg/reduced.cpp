@@ -12,22 +12,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "jpeg/entropy_reader.h"
+#include "jpeg/coefficient_blocks.h"
 
 namespace lumiscene {
 
 namespace {
-
-uint8_t* elementAt(CoefArray* array, int32_t x, int32_t y) {
-  return array->data + (static_cast<int64_t>(y) * array->widthBlocks + x) * array->elementBytes;
-}
-
-bool outside(const CoefArray* array, int32_t x, int32_t y) {
-  return x >= array->widthBlocks || y >= array->heightBlocks;
-}
-
-uint64_t& nonZeroBits(uint8_t* element) { return *reinterpret_cast<uint64_t*>(element); }
-int16_t* keptCoefficients(uint8_t* element) { return reinterpret_cast<int16_t*>(element + 8); }
 
 inline uint8_t clampChannel(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
 
@@ -51,101 +40,6 @@ void JpegDecoder::setUpReduction() {
   outputHeight = (imageHeight + d - 1) / d;
   rowBytes = outputWidth * bytesPerPixel;
   rowsLeft = outputHeight;
-}
-
-void JpegDecoder::decodeAcFirstReduced(EntropyReader32& reader, int32_t c, int32_t x, int32_t y) {
-  if (eobRun > 0) {
-    --eobRun;
-    return;
-  }
-  if (outside(acCoefArray[c], x, y)) fail(BlockIndexOutOfRange);
-  uint8_t* element = elementAt(acCoefArray[c], x, y);
-  uint64_t& nonZero = nonZeroBits(element);
-  int16_t* kept = keptCoefficients(element);
-  const int8_t* slots = reducedSlot[c];
-  const DecodeTable& table = *huffDecode[compAcSlot[c]];
-  const uint16_t* fast = huffFast[compAcSlot[c]];
-  for (int32_t k = spectralStart; k <= spectralEnd; ++k) {
-    uint32_t extra;
-    int32_t symbol = reader.decodeWithExtra(table, fast, extra, [](int32_t e) { return e & 15; });
-    int32_t r = symbol >> 4, s = symbol & 15;
-    if (s != 0) {
-      k += r;
-      if (k > 63) fail(CoefficientOverrun);
-      auto v = static_cast<uint32_t>(extendValueFast(extra, s));
-      const auto value = static_cast<int16_t>(v << approxLow);
-      const int32_t n = zigzagToNatural[k];
-      // A value that wraps to zero counts as zero, as it does at full size.
-      nonZero = value != 0 ? nonZero | uint64_t{1} << n : nonZero & ~(uint64_t{1} << n);
-      if (slots[n] >= 0) kept[slots[n]] = value;
-    } else if (r == 15) {
-      k += 15;
-      if (k > 63) fail(CoefficientOverrun);
-    } else {
-      eobRun = 1 << r;
-      if (r != 0) eobRun += static_cast<int32_t>(reader.bits(r));
-      --eobRun;
-      return;
-    }
-  }
-}
-
-void JpegDecoder::decodeAcRefineReduced(EntropyReader32& reader, int32_t c, int32_t x, int32_t y) {
-  if (outside(acCoefArray[c], x, y)) fail(BlockIndexOutOfRange);
-  uint8_t* element = elementAt(acCoefArray[c], x, y);
-  uint64_t& nonZero = nonZeroBits(element);
-  int16_t* kept = keptCoefficients(element);
-  const int8_t* slots = reducedSlot[c];
-  const DecodeTable& table = *huffDecode[compAcSlot[c]];
-  const int32_t p1 = 1 << approxLow;
-  const int32_t m1 = -p1;
-  const int32_t se = spectralEnd;
-  // Every non-zero coefficient takes its correction bit; only a kept one has a value to change.
-  auto refine = [&](int32_t n) {
-    if (reader.bits(1) != 0 && slots[n] >= 0) {
-      int16_t& coef = kept[slots[n]];
-      if ((coef & p1) == 0) coef = static_cast<int16_t>(coef + (coef >= 0 ? p1 : m1));
-    }
-  };
-  auto isNonZero = [&](int32_t n) { return (nonZero >> n & 1) != 0; };
-  int32_t k = spectralStart;
-  if (eobRun == 0) {
-    while (k <= se) {
-      int32_t symbol = reader.decodeSymbol(table);
-      int32_t r = symbol >> 4, s = symbol & 15;
-      int32_t value = 0;
-      if (s != 0) {
-        if (s != 1) fail(CoefficientOverrun);
-        value = reader.bits(1) != 0 ? p1 : m1;
-      } else if (r < 15) {
-        eobRun = 1 << r;
-        if (r != 0) eobRun += static_cast<int32_t>(reader.bits(r));
-        break;
-      }
-      while (k <= se) {
-        const int32_t n = zigzagToNatural[k];
-        if (isNonZero(n)) {
-          refine(n);
-        } else if (--r < 0) {
-          break;
-        }
-        ++k;
-      }
-      if (value != 0 && k < 64) {
-        const int32_t n = zigzagToNatural[k];
-        nonZero |= uint64_t{1} << n;
-        if (slots[n] >= 0) kept[slots[n]] = static_cast<int16_t>(value);
-      }
-      ++k;
-    }
-  }
-  if (eobRun > 0) {
-    for (; k <= se; ++k) {
-      const int32_t n = zigzagToNatural[k];
-      if (isNonZero(n)) refine(n);
-    }
-    --eobRun;
-  }
 }
 
 namespace {
@@ -181,7 +75,7 @@ void JpegDecoder::buildReducedPlanes() {
     for (int32_t by = 0; by < dcArray->heightBlocks; ++by) {
       for (int32_t bx = 0; bx < dcArray->widthBlocks; ++bx) {
         float coefficients[8][8];
-        const int16_t* kept = keptCoefficients(elementAt(acArray, bx, by));
+        const int16_t* kept = keptCoefficients(coefficientElement(acArray, bx, by));
         for (int32_t v = 0; v < height; ++v) {
           for (int32_t u = 0; u < width; ++u) {
             const int32_t value =
