@@ -4,12 +4,13 @@
 #   /c      Browse (Alt+B) opens the open-file dialog, the file typed there is
 #           shown and OK stores it as HKCU\Software\Lumiscene Picture1;
 #   /s      with that choice shows the chosen picture (a flat colour, so that
-#           the drift and the shimmer leave it as it is);
+#           the drift and the shimmer leave it as it is), and so does
+#           lumiscene.exe;
 #   /c      "Use the built-in pictures" (Alt+U) and OK remove both values.
 #
-# pictures_wine_test.sh STATE_DIR LUMISCENE_SCR WINDOW_PROBE_EXE WORK_DIR
+# pictures_wine_test.sh STATE_DIR LUMISCENE_SCR LUMISCENE_EXE WINDOW_PROBE_EXE WORK_DIR
 set -u
-state=$1 saver=$2 probe_exe=$3 work=$4
+state=$1 saver=$2 player=$3 probe_exe=$4 work=$5
 here=$(cd "$(dirname "$0")" && pwd)
 command -v xdotool >/dev/null || { echo "skipped: xdotool is not installed"; exit 77; }
 # The package, not a `convert` command: a machine may carry an unrelated stand-in.
@@ -24,8 +25,8 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() { echo "ok: $*"; }
 
-probe() {  # probe settings | probe dialog TITLE: the reported values as shell variables
-  settings=0 dialog_found=0 first_path='' second_path=''
+probe() {  # probe main | settings | dialog TITLE: the reported values as shell variables
+  found=0 settings=0 dialog_found=0 first_path='' second_path=''
   bash "$here/wine_run.sh" "$state" "$probe_exe" "$@" | tr -d '\r' | grep -E '^[a-z_]+=' >"$work/probe.txt"
   # shellcheck disable=SC1091
   . "$work/probe.txt"
@@ -109,15 +110,21 @@ stored=$(registry_value Picture1)
 xdotool mousemove 300 200
 bash "$here/wine_run.sh" "$state" "$saver" /s >"$work/saver.log" 2>&1 &
 saver_pid=$!
+# shows_blue GEOMETRY: whether that part of the screen is the blue picture;
+# sets $mean (its average colour) and $spread.
+shows_blue() {
+  /usr/bin/import -window root "$work/screen.png"
+  read -r mean spread < <(/usr/bin/convert "$work/screen.png" -crop "$1" +repage -colorspace sRGB \
+    -format '%[fx:int(255*mean.r)],%[fx:int(255*mean.g)],%[fx:int(255*mean.b)] %[fx:standard_deviation]\n' info:)
+  local r g b
+  IFS=, read -r r g b <<<"$mean"
+  [ $((r - 32)) -ge -12 ] && [ $((r - 32)) -le 12 ] && [ $((g - 128)) -ge -12 ] && [ $((g - 128)) -le 12 ] &&
+    [ $((b - 224)) -ge -12 ] && [ $((b - 224)) -le 12 ] && awk -v s="$spread" 'BEGIN { exit !(s < 0.03) }'
+}
 shown=0
 for _ in $(seq 150); do
-  /usr/bin/import -window root "$work/screen.png"
   # Above the labels at the bottom: the picture alone.
-  read -r mean spread < <(/usr/bin/convert "$work/screen.png" -crop 600x400+20+20 +repage -colorspace sRGB \
-    -format '%[fx:int(255*mean.r)],%[fx:int(255*mean.g)],%[fx:int(255*mean.b)] %[fx:standard_deviation]\n' info:)
-  IFS=, read -r r g b <<<"$mean"
-  if [ $((r - 32)) -ge -12 ] && [ $((r - 32)) -le 12 ] && [ $((g - 128)) -ge -12 ] && [ $((g - 128)) -le 12 ] &&
-    [ $((b - 224)) -ge -12 ] && [ $((b - 224)) -le 12 ] && awk -v s="$spread" 'BEGIN { exit !(s < 0.03) }'; then
+  if shows_blue 600x400+20+20; then
     shown=1
     break
   fi
@@ -134,6 +141,28 @@ else
   fail "/s still runs after the pointer moved"
   xdotool mousemove 10 10 sleep 0.5 mousemove 200 150
   kill "$saver_pid" 2>/dev/null
+fi
+
+# --- lumiscene.exe shows it too -------------------------------------------
+bash "$here/wine_run.sh" "$state" "$player" >"$work/player.log" 2>&1 &
+player_pid=$!
+shown=0
+for _ in $(seq 100); do
+  probe main
+  if [ "$found" = 1 ] && shows_blue "600x400+$((client_left + 20))+$((client_top + 20))"; then
+    shown=1
+    break
+  fi
+  sleep 0.1
+done
+[ "$shown" = 1 ] && check "lumiscene.exe shows the chosen picture ($mean)" ||
+  fail "lumiscene.exe does not show the chosen picture (mean ${mean:-?}, spread ${spread:-?})"
+[ "$found" = 1 ] && xdotool mousemove $((client_left + 100)) $((client_top + 100)) key Escape
+if ended "$player_pid" 5; then
+  [ "$status" = 0 ] && check "Esc ends lumiscene.exe with status 0" || fail "lumiscene.exe ended with status $status"
+else
+  fail "lumiscene.exe still runs after Esc"
+  kill "$player_pid" 2>/dev/null
 fi
 
 # --- "Use the built-in pictures" clears both values -------------------------
