@@ -131,6 +131,22 @@ TEST(Image, VectorAndPortableBlockDisplaceAgree) {
 }
 #endif
 
+#if defined(LUMISCENE_HAS_SSE2_ROWS)
+// Every length, so that whole registers, a rest and rows shorter than one
+// register all occur; the pixels beyond the row stay untouched.
+TEST(Image, VectorAndPortableReversedRowsAgree) {
+  namespace rows = lumiscene::pixel_rows;
+  const auto source = randomImage(41, 1, 23);
+  for (int32_t count = 0; count <= 41; ++count) {
+    std::vector<uint32_t> vectorRow(43, 0xABCDEF), portableRow(43, 0xABCDEF);
+    rows::sse2::reverseRow(vectorRow.data() + 1, source->pixels.get() + 41 - count, count);
+    rows::portable::reverseRow(portableRow.data() + 1, source->pixels.get() + 41 - count, count);
+    ASSERT_EQ(vectorRow, portableRow) << count;
+    for (int32_t j = 0; j < count; ++j) ASSERT_EQ(portableRow[1 + j], source->pixels[40 - j]) << count;
+  }
+}
+#endif
+
 TEST(Image, BlendHalfWithinOneImageReadsWhatItHasWritten) {
   auto image = randomImage(9, 2, 10);
   Image expected(*image);
