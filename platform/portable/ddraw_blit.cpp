@@ -108,6 +108,18 @@ void copyBlock(PixelBlock& target, const RECT& targetArea, const RECT& clip, con
               static_cast<size_t>(right - left) * targetBytes);
       continue;
     }
+    if (sameLayout && oneToOne && targetBytes == 4) {
+      // The labels drawn over every frame: whole words, no scaling, a key.
+      const uint8_t* from = sourceRow + static_cast<ptrdiff_t>(originX + left - targetArea.left) * 4;
+      uint8_t* to = targetRow + static_cast<ptrdiff_t>(left) * 4;
+      for (int32_t x = 0; x < right - left; ++x) {
+        uint32_t value;
+        std::memcpy(&value, from + static_cast<ptrdiff_t>(x) * 4, 4);
+        if (value >= key.low && value <= key.high) continue;
+        std::memcpy(to + static_cast<ptrdiff_t>(x) * 4, &value, 4);
+      }
+      continue;
+    }
     for (int32_t x = left; x < right; ++x) {
       const int32_t sourceX = originX + static_cast<int32_t>(static_cast<int64_t>(x - targetArea.left) *
                                                              sourceWidth / targetWidth);
