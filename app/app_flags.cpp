@@ -4,5 +4,6 @@ namespace lumiscene {
 
 bool appActive = false;
 bool endingAfterFailure = false;
+bool runningAsSaver = false;
 
 }  // namespace lumiscene

@@ -16,11 +16,12 @@ namespace {
 constexpr const char* className = "Lumiscene";
 constexpr DWORD mainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
 
-// The fixed outer size that gives a 640 x 480 client area below the menu bar.
+// The fixed outer size that gives a 640 x 480 client area below the menu bar
+// (a screensaver has none).
 SIZE fixedWindowSize() {
-  return SIZE{frameWidth + 2 * GetSystemMetrics(SM_CXFRAME), frameHeight + GetSystemMetrics(SM_CYCAPTION) +
-                                                                 2 * GetSystemMetrics(SM_CYFRAME) +
-                                                                 GetSystemMetrics(SM_CYMENU)};
+  const int menuHeight = runningAsSaver ? 0 : GetSystemMetrics(SM_CYMENU);
+  return SIZE{frameWidth + 2 * GetSystemMetrics(SM_CXFRAME),
+              frameHeight + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + menuHeight};
 }
 
 // Shows the last composed back surface again, without computing a frame.
@@ -117,7 +118,7 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     }
     case WM_KEYUP:
     case WM_SYSKEYUP: {
-      if (message == WM_KEYUP) handleKeyRelease(window, wParam);
+      if (message == WM_KEYUP && !runningAsSaver) handleKeyRelease(window, wParam);
       const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
       // Alt is up: whatever it was going to start has started.
       if (wParam == VK_MENU) altAcceleratorUsed = false;
@@ -155,7 +156,7 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-      openWebPage(webAddress.c_str());
+      if (!runningAsSaver) openWebPage(webAddress.c_str());
       break;
     default:
       break;
@@ -199,11 +200,11 @@ HRESULT createMainWindow(HINSTANCE instance, int showCommand, HWND& window, HACC
   windowClass.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_LUMISCENE));
   windowClass.hCursor = LoadCursorA(nullptr, IDC_HELP);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+  windowClass.lpszMenuName = runningAsSaver ? nullptr : MAKEINTRESOURCEA(IDR_MAIN_MENU);
   windowClass.lpszClassName = className;
   if (RegisterClassExA(&windowClass) == 0) return E_FAIL;
 
-  accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  accelerators = runningAsSaver ? nullptr : LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
   const SIZE size = fixedWindowSize();
   window = CreateWindowExA(0, className, windowTitle.c_str(), mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                            size.cx, size.cy, nullptr, nullptr, instance, nullptr);

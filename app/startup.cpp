@@ -26,7 +26,9 @@ void resetProgram() {
   readout = ReadoutState{};
   displayDepth = 0;
   pixelFormat = PixelFormat{};
+  runningAsSaver = false;
   frameDriver = FrameDriver{programFrameHost()};
+  saverDrift = PointerDrift{};
   picture1.reset();
   picture2.reset();
 }

@@ -1,5 +1,6 @@
 #include "display/display_setup.h"
 
+#include "app/app_flags.h"
 #include "display/labels.h"
 #include "display/pixel_format.h"
 #include "display/program_frames.h"
@@ -73,7 +74,7 @@ HRESULT InitDirectDraw(HWND window, bool& windowedFlag) {
     const HRESULT result = displayDevice->setUpWindowed(window, frameWidth, frameHeight);
     if (FAILED(result)) return result;
     SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) | WS_SYSMENU);
-    SetMenu(window, LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU)));
+    if (!runningAsSaver) SetMenu(window, LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU)));
     restoreWindowedPlacement(window);
     int32_t desktopDepth = 0;
     if (SUCCEEDED(readSurfaceDepth(displayDevice->primary, desktopDepth)) && desktopDepth <= 8) {
@@ -95,11 +96,8 @@ HRESULT InitDirectDraw(HWND window, bool& windowedFlag) {
     SetCursorPos(fullScreenCursor.x, fullScreenCursor.y);
   }
   // The next frame must not pan by whatever the pointer did before the set-up.
-  POINT cursor{0, 0};
-  if (GetCursorPos(&cursor)) {
-    frameDriver.lastCursor.x = cursor.x;
-    frameDriver.lastCursor.y = cursor.y;
-  }
+  CursorPosition cursor;
+  if (programFrameHost().readPointer(cursor)) frameDriver.lastCursor = cursor;
   HRESULT result = createFrameSurface();
   if (FAILED(result)) return result;
   setUpPixelFormat();

@@ -13,6 +13,10 @@ FrameHost programFrameHost() {
   host.milliseconds = millisecondsNow;
   host.sleep = [](uint32_t milliseconds) { Sleep(milliseconds); };
   host.readPointer = [](CursorPosition& position) {
+    if (runningAsSaver) {
+      position = saverDrift.at(millisecondsNow());
+      return true;
+    }
     POINT point;
     if (!GetCursorPos(&point)) return false;
     position.x = point.x;
@@ -25,5 +29,6 @@ FrameHost programFrameHost() {
 FrameInputs programFrameInputs() { return {appActive, displayDepth, picture1.get(), picture2.get()}; }
 
 FrameDriver frameDriver{programFrameHost()};
+PointerDrift saverDrift;
 
 }  // namespace lumiscene

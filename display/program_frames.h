@@ -4,10 +4,13 @@
 #pragma once
 
 #include "scene/frame_driver.h"
+#include "scene/pointer_drift.h"
 
 namespace lumiscene {
 
 extern FrameDriver frameDriver;
+// The pointer the frame driver follows while the program runs as a screensaver.
+extern PointerDrift saverDrift;
 
 // The services the program's frame driver calls (a fresh driver for tests and tools takes these too).
 FrameHost programFrameHost();
