@@ -2,7 +2,7 @@
 // measured against: one memcpy of a 640 x 480 frame.
 //
 // BM_SceneShimmer is one step of scene 1 as the frame driver builds it (the
-// panorama's view cut from its tiles straight into the frame, then the shimmer
+// panorama's view cut from its tile straight into the frame, then the shimmer
 // of about 9,800 blocks), the clock advanced 10 ms per step.
 // BM_SceneShimmer/<form> is the same step with the kernels in each
 // instruction-set form the processor supports. BM_SceneInset is one step of

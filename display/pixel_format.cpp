@@ -7,6 +7,7 @@
 #include "display/display_setup.h"
 #include "display/wide_rows.h"
 #include "scene/image.h"
+#include "scene/pixel_rows.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -252,9 +253,15 @@ void convertPixels(const PixelFormat& format, int32_t depth, const uint32_t* sou
   const wide_rows::Converters* wide = wide_rows::convertersFor(cpu::activeForm());
   const wide_rows::Shifts shifts{format.red.shiftRight,   format.red.shiftLeft,  format.green.shiftRight,
                                  format.green.shiftLeft, format.blue.shiftRight, format.blue.shiftLeft};
+  if (depth == 32 && standard && columns == sourceWidth && pitch == columns * 4 && columns > 0 && rows > 0) {
+    // Rows that follow each other without a gap on both sides are one block:
+    // one copy of all of them runs at the memory's speed.
+    std::memcpy(destination, source, static_cast<size_t>(columns) * 4 * static_cast<size_t>(rows));
+    return;
+  }
   for (int32_t y = 0; y < rows; ++y, source += sourceWidth, destination += pitch) {
     if (depth == 32 && standard) {
-      std::memcpy(destination, source, static_cast<size_t>(columns) * 4);
+      pixel_rows::chosen::copyRow(reinterpret_cast<uint32_t*>(destination), source, columns);
       continue;
     }
     // The wide form converts whole registers; the rest of the row goes the SSE2 way.

@@ -4,14 +4,18 @@
 // target regions: the binary stays runnable on any x86-64, and only the form
 // the processor supports is ever called.
 //
-// Measured as BM_SceneShimmer against one frame copy (the step also refreshes
-// the panorama and copies it into the frame, about three copies' time): the
+// Measured as BM_SceneShimmer against one frame copy (the step also cuts the
+// panorama's view into the frame, a little over one copy's time): the
 // per-block path with its nine jitter variants took 19 to 24 copies' time; the
-// two phases take about 9.5 in the AVX-512 form, 11.5 in the AVX2 form and 20
+// two phases take about 7 in the AVX-512 form, 9 in the AVX2 form and 17 to 20
 // in the SSE2 form, which keeps its rows on the stack. Of a step, the pass is
-// about half, the placement under a tenth. On a frame held in the second-level
-// cache the pass takes nearly as long: it is bound by its instructions, not by
-// the memory.
+// about two thirds, the placement under a tenth. On a frame held in the
+// second-level cache the pass takes nearly as long: it is bound by its
+// instructions, not by the memory. Tried and left out, for no gain that showed
+// above the noise: fetching 4 or 16 blocks ahead instead of 8, or not at all;
+// masked stores of a block's rows instead of lane extractions (slower); a
+// masked form for blocks cut at the frame's edges (4 % of the blocks); the
+// AVX2 block inlined into its loop (more spills).
 #include "scene/block_kernels.h"
 
 #include <algorithm>

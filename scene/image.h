@@ -1,7 +1,7 @@
 // Image: the one pixel container of the program.
 //
 // The decoded pictures, their prepared working copies, a panorama's window and
-// tiles, the scratch images of displacement effects and the 640 x 480 frame are
+// tile, the scratch images of displacement effects and the 640 x 480 frame are
 // all Images. Pixels are packed 0x00RRGGBB words, row-major, top row first;
 // bits 24 to 31 stay zero in every pixel, because the lookup tables of the
 // effects are indexed by the pixel shifted right by 16. Rectangles are given by

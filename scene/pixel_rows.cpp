@@ -32,6 +32,14 @@ void blendHalfRows(uint32_t* destination, int64_t destinationStride, const uint3
   }
 }
 
+void reverseRow(uint32_t* destination, const uint32_t* source, int32_t count) {
+  for (int32_t j = 0; j < count; ++j) destination[j] = source[count - 1 - j];
+}
+
+void copyRow(uint32_t* destination, const uint32_t* source, int32_t count) {
+  if (count > 0) std::memcpy(destination, source, static_cast<size_t>(count) * sizeof(uint32_t));
+}
+
 void displaceBlock(uint32_t* block, int64_t stride, int32_t jx, int32_t jy, int32_t width, int32_t rows,
                    const uint32_t* source, int64_t sourceStride, bool half, bool swap) {
   uint32_t saved[blockMaxRows * blockMaxWidth];
@@ -191,6 +199,30 @@ void blendHalfRows(uint32_t* destination, int64_t destinationStride, const uint3
     destination += destinationStride;
     source += sourceStride;
   }
+}
+
+void copyRow(uint32_t* destination, const uint32_t* source, int32_t count) {
+  int32_t j = 0;
+  for (; j + 16 <= count; j += 16) {
+    const __m128i a = load(source + j), b = load(source + j + 4), c = load(source + j + 8),
+                  d = load(source + j + 12);
+    store(destination + j, a);
+    store(destination + j + 4, b);
+    store(destination + j + 8, c);
+    store(destination + j + 12, d);
+  }
+  for (; j + 4 <= count; j += 4) store(destination + j, load(source + j));
+  for (; j < count; ++j) destination[j] = source[j];
+}
+
+void reverseRow(uint32_t* destination, const uint32_t* source, int32_t count) {
+  int32_t j = 0;
+  // Four pixels from the end of the source are one register with its lanes turned round.
+  for (; j + 4 <= count; j += 4) {
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + count - 4 - j));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + j), _mm_shuffle_epi32(pixels, 0x1B));
+  }
+  for (; j < count; ++j) destination[j] = source[count - 1 - j];
 }
 
 }  // namespace sse2

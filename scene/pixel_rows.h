@@ -15,6 +15,18 @@
 // compile time to about 15. What is left is mostly waiting for the frame rows
 // the randomly placed blocks land on.
 //
+// copyRow copies count pixels between rows that do not overlap. The SSE2 form
+// is a plain forward loop because the C library's copy of a few kilobytes
+// runs at half speed or worse when the destination lies at the source's place
+// within a 4 KiB page, or just after it (measured on the frame's 2,560-byte
+// rows: 2.2 to 2.5 frame copies' time instead of 1.0 to 1.2). Frames, pictures
+// and surfaces of one size are all allocated that way, so whole-frame passes
+// copy their rows through here.
+//
+// reverseRow writes count pixels in the opposite order: destination[j] is
+// source[count - 1 - j]; the two must not overlap. It draws the mirrored tiles
+// of a panorama's view.
+//
 // Rows are processed top to bottom and each row left to right. A blendHalf row
 // whose source overlaps its destination is only given to the portable form,
 // which reads each source pixel after the earlier ones were written.
@@ -48,6 +60,8 @@ void copyRows(uint32_t* destination, int64_t destinationStride, const uint32_t* 
               int32_t width, int32_t rows);
 void blendHalfRows(uint32_t* destination, int64_t destinationStride, const uint32_t* source,
                    int64_t sourceStride, int32_t width, int32_t rows);
+void reverseRow(uint32_t* destination, const uint32_t* source, int32_t count);
+void copyRow(uint32_t* destination, const uint32_t* source, int32_t count);
 }  // namespace portable
 
 #if defined(__SSE2__)
@@ -60,6 +74,8 @@ void copyRows(uint32_t* destination, int64_t destinationStride, const uint32_t* 
               int32_t width, int32_t rows);
 void blendHalfRows(uint32_t* destination, int64_t destinationStride, const uint32_t* source,
                    int64_t sourceStride, int32_t width, int32_t rows);
+void reverseRow(uint32_t* destination, const uint32_t* source, int32_t count);
+void copyRow(uint32_t* destination, const uint32_t* source, int32_t count);
 }  // namespace sse2
 namespace chosen = sse2;
 #else

@@ -251,10 +251,13 @@ void regenerateInstances(Axis& axisX, Axis& axisY, int32_t count, bool phases, b
 
 // The list keeps each jitter in a byte.
 bool jitterFitsList(const Axis& axis, int32_t count) {
-  int32_t low = 0, high = 0;
+  // Taken every frame over every instance: kept in 16 bits, where SSE2 has a
+  // minimum and a maximum instruction, rather than widened to 32.
+  int16_t low = 0, high = 0;
+  const int16_t* jitter = axis.jitter.data();
   for (int32_t i = 0; i < count; ++i) {
-    low = std::min<int32_t>(low, axis.jitter[i]);
-    high = std::max<int32_t>(high, axis.jitter[i]);
+    low = std::min(low, jitter[i]);
+    high = std::max(high, jitter[i]);
   }
   return low >= -128 && high <= 127;
 }

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "scene/pixel_rows.h"
 #include "scene/truncate.h"
 
 namespace lumiscene {
@@ -22,10 +23,8 @@ double wrapOffset(double offset, double period) {
 
 void Axis::advance(double dt, double shift) { position = dt * speed + position - shift; }
 
-Panorama::Panorama(const Image& picture) : window(std::make_unique<Image>(picture)), tiles(std::make_unique<Image>()) {
-  tiles->create(3 * window->width, 3 * window->height, 0);
-  tiles->tileMirrored(*window);
-}
+Panorama::Panorama(const Image& picture)
+    : window(std::make_unique<Image>(picture)), tile(std::make_unique<Image>(picture)) {}
 
 void Panorama::setMotion(double newDriftX, double newDriftY, int32_t dx, int32_t dy) {
   driftX = newDriftX;
@@ -46,7 +45,7 @@ void Panorama::scroll(double sx, double sy) { scrollInto(*window, sx, sy); }
 
 const Image& Panorama::view() const {
   if (windowBehind_) {
-    window->blit(0, 0, *tiles, viewX_, viewY_, viewX_ + window->width - 1, viewY_ + window->height - 1);
+    cutView(*window, viewX_, viewY_);
     windowBehind_ = false;
   }
   return *window;
@@ -60,16 +59,40 @@ void Panorama::scrollInto(Image& target, double sx, double sy) {
   offsetY = wrapOffset(offsetY + sy, 2.0 * h);
   const int32_t ix = truncateToInt32(offsetX);
   const int32_t iy = truncateToInt32(offsetY);
-  // A NaN shift would leave the offset outside the tiles; the window then keeps
+  // A NaN shift would leave the offset outside the tiling; the window then keeps
   // its content, which is the last view shown.
   if (ix < 0 || iy < 0 || ix >= 2 * w || iy >= 2 * h) {
     if (&target != window.get()) target.blit(0, 0, view(), 0, 0, w - 1, h - 1);
     return;
   }
-  target.blit(0, 0, *tiles, ix, iy, ix + w - 1, iy + h - 1);
+  cutView(target, ix, iy);
   windowBehind_ = &target != window.get();
   viewX_ = ix;
   viewY_ = iy;
+}
+
+void Panorama::cutView(Image& target, int32_t x, int32_t y) const {
+  const int32_t w = tile->width;
+  const int32_t h = tile->height;
+  if (w <= 0 || h <= 0) return;
+  // A view row crosses at most one seam, between the tile column x lies in
+  // and the next; one of the two is mirrored. The first part is w - r pixels
+  // long, the second r.
+  const int32_t r = x % w;
+  const bool firstMirrored = (x / w) % 2 != 0;
+  for (int32_t k = 0; k < h; ++k) {
+    const int32_t row = y + k;
+    const int32_t inTile = row % h;
+    const uint32_t* from = tile->pixelAt(0, (row / h) % 2 == 0 ? inTile : h - 1 - inTile);
+    uint32_t* to = target.pixelAt(0, k);
+    if (firstMirrored) {
+      pixel_rows::chosen::reverseRow(to, from, w - r);
+      pixel_rows::chosen::copyRow(to + (w - r), from, r);
+    } else {
+      pixel_rows::chosen::copyRow(to, from + r, w - r);
+      pixel_rows::chosen::reverseRow(to + (w - r), from + (w - r), r);
+    }
+  }
 }
 
 void Layer::setPlacement(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {

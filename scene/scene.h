@@ -4,13 +4,14 @@
 // Layer places a cloud of small blocks (instances) over its placement
 // rectangle, moves them along two Axis records at a speed in pixels per second,
 // applies its effects to every block (renderers.cpp) and finally cross-fades its
-// picture into the frame through its ColourBlend. A layer may own a Panorama, a
-// mirror-tiled copy of the picture from which a picture-sized window is cut
-// every frame, so that pointer movement pans the picture endlessly.
+// picture into the frame through its ColourBlend. A layer may own a Panorama:
+// the picture tiled 3 x 3 with every other tile mirrored, from which a
+// picture-sized window is cut every frame, so that pointer movement pans the
+// picture endlessly.
 //
 // Images are shared by pointer. The pictures belong to whoever set the scene
 // up; the frame and the scratch images that attach creates belong to the scene
-// that created them, and a panorama owns its window and tiles. A scene that
+// that created them, and a panorama owns its window and its tile. A scene that
 // shares another scene's frame must be destroyed first.
 #pragma once
 
@@ -50,7 +51,7 @@ struct Axis {
 // 3 x 3 mirror tiling, at an offset kept in [0, 2 width) x [0, 2 height).
 class Panorama {
 public:
-  // window is a copy of picture; tiles is the mirror tiling of the window.
+  // window and tile are copies of picture.
   explicit Panorama(const Image& picture);
 
   void setMotion(double newDriftX, double newDriftY, int32_t dx, int32_t dy);
@@ -58,7 +59,7 @@ public:
   // scrolls by, writes them to the caller's variables and clears the pending shift.
   // With a target the view goes there rather than into the window (scrollInto).
   void advance(double dt, double& shiftX, double& shiftY, Image* target = nullptr);
-  // Moves the window by (sx, sy) and refreshes it from the tiles.
+  // Moves the window by (sx, sy) and refreshes it from the tiling.
   void scroll(double sx, double sy);
   // Moves the window the same way but writes the view into target at (0, 0)
   // instead; the window keeps older content until a scroll refreshes it.
@@ -66,8 +67,17 @@ public:
   // The part of the tiling shown now: the window, brought up to date first.
   const Image& view() const;
 
+  // The part of the tiling whose top-left corner is (x, y), written into
+  // target's top-left corner (at least the window's size); x and y are not negative.
+  void cutView(Image& target, int32_t x, int32_t y) const;
+
   std::unique_ptr<Image> window;
-  std::unique_ptr<Image> tiles;
+  // The tiling's top-left tile. The others are this one mirrored sideways in
+  // odd columns and upside down in odd rows (Image::tileMirrored), so that
+  // every seam joins equal pixels. The view is cut from the one tile with
+  // mirrored indexing: the whole 3 x 3 tiling (11 MB for a 640 x 480 picture)
+  // would be read a frame at a time from far outside the caches.
+  std::unique_ptr<Image> tile;
   double driftX = 0.0;
   double driftY = 0.0;
   int32_t pendingDx = 0;
@@ -76,7 +86,7 @@ public:
   double offsetY = 0.0;
 
 private:
-  // The window lags behind the view since scrollInto wrote elsewhere; the view's corner in the tiles.
+  // The window lags behind the view since scrollInto wrote elsewhere; the view's corner in the tiling.
   mutable bool windowBehind_ = false;
   int32_t viewX_ = 0;
   int32_t viewY_ = 0;

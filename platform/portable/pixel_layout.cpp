@@ -75,6 +75,8 @@ uint32_t decodePixel(const PixelLayout& layout, uint32_t value) {
 
 RowDecoder::RowDecoder(const PixelLayout& layout)
     : straight_(layout == standardLayout(32)), bytes_(layout.bytesPerPixel()) {
+  // A decoder is made for every present; the usual layout needs no tables.
+  if (straight_) return;
   const uint32_t masks[3] = {layout.redMask, layout.greenMask, layout.blueMask};
   for (int32_t index = 0; index < 3; ++index) {
     Channel& channel = channels_[index];

@@ -107,7 +107,8 @@ TEST(PixelFormatTest, SwappedThirtyTwoBitsSwapsRedAndBlue) {
 
 // Every layout and depth in every instruction-set form the processor has,
 // random pixels, odd widths (so the 4-, 8- and 16-pixel steps leave
-// remainders) and a pitch wider than the row.
+// remainders), with a pitch wider than the row and with rows that follow
+// each other without a gap on both sides.
 TEST(PixelFormatTest, EveryPathMatchesTheChannelRules) {
   const cpu::Form active = cpu::activeForm();
   for (int32_t f = 0; f <= static_cast<int32_t>(cpu::supportedForm()); ++f) {
@@ -120,20 +121,25 @@ TEST(PixelFormatTest, EveryPathMatchesTheChannelRules) {
       format.buildTables();
       for (int32_t depth : {16, 24, 32}) {
         for (int32_t columns : {1, 3, 7, 8, 13, 16, 17, 31, 64, 640}) {
-          const int32_t rows = 3, sourceWidth = columns + 5, pitch = columns * 4 + 12;
-          std::vector<uint32_t> source(static_cast<size_t>(sourceWidth) * rows);
-          for (uint32_t& p : source) p = nextRandom(seed) & 0xFFFFFF;
-          std::vector<uint8_t> out(static_cast<size_t>(pitch) * rows, 0xAB);
-          convertPixels(format, depth, source.data(), sourceWidth, out.data(), pitch, columns, rows);
-          for (int32_t y = 0; y < rows; ++y) {
-            for (int32_t x = 0; x < columns; ++x) {
-              const uint32_t p = source[static_cast<size_t>(y) * sourceWidth + x];
-              ASSERT_EQ(readValue(out.data() + y * pitch + x * (depth / 8), depth),
-                        expectedValue(format, depth, p))
-                  << layout.name << " depth " << depth << " columns " << columns << " x " << x;
+          for (const bool gapless : {false, true}) {
+            const int32_t rows = 3, sourceWidth = gapless ? columns : columns + 5;
+            const int32_t pitch = gapless ? columns * (depth / 8) : columns * 4 + 12;
+            std::vector<uint32_t> source(static_cast<size_t>(sourceWidth) * rows);
+            for (uint32_t& p : source) p = nextRandom(seed) & 0xFFFFFF;
+            std::vector<uint8_t> out(static_cast<size_t>(pitch) * rows + 4, 0xAB);
+            convertPixels(format, depth, source.data(), sourceWidth, out.data(), pitch, columns, rows);
+            for (int32_t y = 0; y < rows; ++y) {
+              for (int32_t x = 0; x < columns; ++x) {
+                const uint32_t p = source[static_cast<size_t>(y) * sourceWidth + x];
+                ASSERT_EQ(readValue(out.data() + y * pitch + x * (depth / 8), depth),
+                          expectedValue(format, depth, p))
+                    << layout.name << " depth " << depth << " columns " << columns << " x " << x;
+              }
+              // Nothing is written beyond the row's pixels.
+              if (!gapless || y + 1 == rows) {
+                ASSERT_EQ(out[y * pitch + columns * (depth / 8)], 0xAB) << layout.name << " depth " << depth;
+              }
             }
-            // Nothing is written beyond the row's pixels.
-            ASSERT_EQ(out[y * pitch + columns * (depth / 8)], 0xAB) << layout.name << " depth " << depth;
           }
         }
       }

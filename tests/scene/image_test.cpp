@@ -131,6 +131,29 @@ TEST(Image, VectorAndPortableBlockDisplaceAgree) {
 }
 #endif
 
+#if defined(LUMISCENE_HAS_SSE2_ROWS)
+// Every length, so that whole registers, a rest and rows shorter than one
+// register all occur; the pixels beyond the row stay untouched.
+TEST(Image, VectorAndPortableRowCopiesAgree) {
+  namespace rows = lumiscene::pixel_rows;
+  const auto source = randomImage(71, 1, 23);
+  for (int32_t count = 0; count <= 71; ++count) {
+    const uint32_t* from = source->pixels.get() + 71 - count;
+    std::vector<uint32_t> vectorRow(73, 0xABCDEF), portableRow(73, 0xABCDEF);
+    rows::sse2::reverseRow(vectorRow.data() + 1, from, count);
+    rows::portable::reverseRow(portableRow.data() + 1, from, count);
+    ASSERT_EQ(vectorRow, portableRow) << "reversed " << count;
+    for (int32_t j = 0; j < count; ++j) ASSERT_EQ(portableRow[1 + j], from[count - 1 - j]) << count;
+    vectorRow.assign(73, 0xABCDEF);
+    portableRow.assign(73, 0xABCDEF);
+    rows::sse2::copyRow(vectorRow.data() + 1, from, count);
+    rows::portable::copyRow(portableRow.data() + 1, from, count);
+    ASSERT_EQ(vectorRow, portableRow) << "copied " << count;
+    for (int32_t j = 0; j < count; ++j) ASSERT_EQ(portableRow[1 + j], from[j]) << count;
+  }
+}
+#endif
+
 TEST(Image, BlendHalfWithinOneImageReadsWhatItHasWritten) {
   auto image = randomImage(9, 2, 10);
   Image expected(*image);

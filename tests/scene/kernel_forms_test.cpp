@@ -2,6 +2,7 @@
 // byte for byte, on random frames, random jitters and every clipping case.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -149,6 +150,40 @@ TEST(BlockKernels, EveryFormMovesLikeThePortableForm) {
       blocks::kernelsFor(form).move(frame.pixels.get(), width, at.data(), shape.data(), at.size(), move);
       ASSERT_TRUE(scene_test::samePixels(frame, expected))
           << lumiscene::cpu::formName(form) << " round " << round << " flags " << flags;
+    }
+  }
+}
+
+// The shimmer's block cut to every smaller size, its twin in every direction,
+// in each corner of a frame: in the last corner the rows a whole block would
+// have lie beyond the frame's pixels, which must not be touched.
+TEST(BlockKernels, EveryFormMovesCutShimmerBlocksLikeThePortableForm) {
+  constexpr int32_t width = 12, height = 10;
+  const blocks::BlockMove shimmer{nullptr, true, true};
+  for (int32_t w = 1; w <= 4; ++w) {
+    for (int32_t rows = 1; rows <= 8; ++rows) {
+      for (int32_t jy = -1; jy <= 1; ++jy) {
+        for (int32_t jx = -1; jx <= 1; ++jx) {
+          const int32_t xs[] = {std::max(0, -jx), width - w - std::max(0, jx)};
+          const int32_t ys[] = {std::max(0, -jy), height - rows - std::max(0, jy)};
+          for (const int32_t x : xs) {
+            for (const int32_t y : ys) {
+              const int32_t at = y * width + x;
+              const uint32_t shape = blocks::packShape(jx, jy, w, rows);
+              const auto start = scene_test::randomImage(width, height, static_cast<uint64_t>(at + 7 * rows));
+              Image expected(*start);
+              blocks::portableKernels().move(expected.pixels.get(), width, &at, &shape, 1, shimmer);
+              for (const Form form : supportedForms()) {
+                Image frame(*start);
+                blocks::kernelsFor(form).move(frame.pixels.get(), width, &at, &shape, 1, shimmer);
+                ASSERT_TRUE(scene_test::samePixels(frame, expected))
+                    << lumiscene::cpu::formName(form) << " " << w << "x" << rows << " jitter " << jx << ","
+                    << jy << " at " << x << "," << y;
+              }
+            }
+          }
+        }
+      }
     }
   }
 }

@@ -45,12 +45,15 @@ protected:
     scene_.step();
   }
 
-  // The part of the tiling at the panorama's offset, taken from the tiles alone.
+  // The part of the tiling at the panorama's offset, cut from the whole 3 x 3 tiling of the picture.
   Image expectedView() const {
     const lumiscene::Panorama& panorama = *scene_.layers[0]->panorama;
+    Image tiles;
+    tiles.create(3 * picture_->width, 3 * picture_->height, 0);
+    tiles.tileMirrored(*picture_);
     Image view(*picture_);
     const auto x = static_cast<int32_t>(panorama.offsetX), y = static_cast<int32_t>(panorama.offsetY);
-    view.blit(0, 0, *panorama.tiles, x, y, x + view.width - 1, y + view.height - 1);
+    view.blit(0, 0, tiles, x, y, x + view.width - 1, y + view.height - 1);
     return view;
   }
 

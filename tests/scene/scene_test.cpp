@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/clock.h"
 #include "platform/portable/headless/headless.h"
 #include "test_images.h"
@@ -48,8 +50,8 @@ TEST(Layer, OnlyEffectsUpToTheFirstEmptySlotCount) {
 TEST(Panorama, OffsetsWrapIntoTwiceTheWindow) {
   const auto picture = scene_test::randomImage(640, 4, 31);
   Panorama panorama(*picture);
-  EXPECT_EQ(panorama.tiles->width, 1920);
-  EXPECT_EQ(panorama.tiles->height, 12);
+  EXPECT_EQ(panorama.tile->width, 640);
+  EXPECT_EQ(panorama.tile->height, 4);
   const auto offsetAfter = [&](double start, double shift) {
     panorama.offsetX = start;
     panorama.scroll(shift, 0.0);
@@ -60,6 +62,28 @@ TEST(Panorama, OffsetsWrapIntoTwiceTheWindow) {
   EXPECT_EQ(offsetAfter(0.0, 2561.5), 1.5);
   EXPECT_EQ(offsetAfter(0.0, -1280.0), 0.0);
   EXPECT_EQ(offsetAfter(100.0, -2660.25), 1279.75);
+}
+
+// The view cut from the one tile with mirrored indexing is the part of the
+// whole 3 x 3 tiling at every offset the panorama can take, on pictures
+// narrower than one vector register, not a whole number of registers wide, and wide.
+TEST(Panorama, TheViewAtEveryOffsetIsThatPartOfTheWholeTiling) {
+  for (const auto& [width, height] : {std::pair{1, 1}, std::pair{3, 2}, std::pair{13, 5}, std::pair{24, 3}}) {
+    const auto picture = scene_test::randomImage(width, height, 33);
+    const Panorama panorama(*picture);
+    Image tiles;
+    tiles.create(3 * width, 3 * height, 0);
+    tiles.tileMirrored(*picture);
+    Image view(*picture), expected(*picture);
+    for (int32_t y = 0; y < 2 * height; ++y) {
+      for (int32_t x = 0; x < 2 * width; ++x) {
+        panorama.cutView(view, x, y);
+        expected.blit(0, 0, tiles, x, y, x + width - 1, y + height - 1);
+        ASSERT_TRUE(scene_test::samePixels(view, expected))
+            << width << "x" << height << " at " << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(Panorama, AShiftOfMinusTenMovesThePictureTenPixelsRight) {
