@@ -8,33 +8,19 @@
 # lumiscene_wine_test.sh STATE_DIR LUMISCENE_EXE WINDOW_PROBE_EXE RESOURCES_DIR WORK_DIR
 set -u
 state=$1 exe=$2 probe_exe=$3 resources=$4 work=$5
-here=$(cd "$(dirname "$0")" && pwd)
-command -v xdotool >/dev/null || { echo "skipped: xdotool is not installed"; exit 77; }
-# The package, not a `convert` command: a machine may carry an unrelated stand-in.
-dpkg -s imagemagick >/dev/null 2>&1 || { echo "skipped: imagemagick is not installed"; exit 77; }
-# shellcheck disable=SC1091
-. "$state/env" || { echo "FAIL: no Wine session in $state"; exit 1; }
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
+# shellcheck source=wine_test_lib.sh
+. "$(dirname "$0")/wine_test_lib.sh"
 : >"$state/opened.txt"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { echo "ok: $*"; }
 
 probe() {  # probe main|about: sets the reported values as shell variables
   found=0 about=0 menu=0 menu_mode=0
-  bash "$here/wine_run.sh" "$state" "$probe_exe" "$1" | tr -d '\r' | grep -E '^[a-z_]+=' >"$work/probe.txt"
-  # shellcheck disable=SC1091
-  . "$work/probe.txt"
+  run_probe "$1"
 }
 shot() { /usr/bin/import -window root "$work/$1.png"; }
 crop() {  # crop SHOT GEOMETRY OUT
   /usr/bin/convert "$work/$1.png" -crop "$2" +repage "$work/$3.png"
 }
 rmse() { /usr/bin/compare -metric RMSE "$work/$1.png" "$work/$2.png" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/'; }
-below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 count_colour() { /usr/bin/convert "$work/$1.png" txt:- | grep -ci "$2"; }
 client_geometry() { echo "${client_width}x${client_height}+${client_left}+${client_top}"; }
 

@@ -11,42 +11,16 @@
 # pictures_wine_test.sh STATE_DIR LUMISCENE_SCR LUMISCENE_EXE WINDOW_PROBE_EXE WORK_DIR
 set -u
 state=$1 saver=$2 player=$3 probe_exe=$4 work=$5
-here=$(cd "$(dirname "$0")" && pwd)
-command -v xdotool >/dev/null || { echo "skipped: xdotool is not installed"; exit 77; }
-# The package, not a `convert` command: a machine may carry an unrelated stand-in.
-dpkg -s imagemagick >/dev/null 2>&1 || { echo "skipped: imagemagick is not installed"; exit 77; }
-# shellcheck disable=SC1091
-. "$state/env" || { echo "FAIL: no Wine session in $state"; exit 1; }
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { echo "ok: $*"; }
+# shellcheck source=wine_test_lib.sh
+. "$(dirname "$0")/wine_test_lib.sh"
 
 probe() {  # probe main | settings | dialog TITLE: the reported values as shell variables
   found=0 settings=0 dialog_found=0 first_path='' second_path=''
-  bash "$here/wine_run.sh" "$state" "$probe_exe" "$@" | tr -d '\r' | grep -E '^[a-z_]+=' >"$work/probe.txt"
-  # shellcheck disable=SC1091
-  . "$work/probe.txt"
+  run_probe "$@"
 }
 registry_value() {  # the REG_SZ data of a value of HKCU\Software\Lumiscene, or nothing
   wine reg query 'HKCU\Software\Lumiscene' /v "$1" 2>/dev/null | tr -d '\r' |
     sed -n "s/^ *$1 *REG_SZ *//p"
-}
-# ended PID SECONDS: whether the process ends within the time; its status in $status.
-ended() {
-  local pid=$1 tenths=$(($2 * 10))
-  for _ in $(seq "$tenths"); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
 }
 open_settings() {  # starts /c and waits for its dialog; false when it does not come
   bash "$here/wine_run.sh" "$state" "$saver" /c >"$work/c.log" 2>&1 &

@@ -15,25 +15,12 @@
 # saver_wine_test.sh STATE_DIR LUMISCENE_SCR WINDOW_PROBE_EXE SAVER_HOST_EXE RESOURCES_DIR WORK_DIR
 set -u
 state=$1 saver=$2 probe_exe=$3 host_exe=$4 resources=$5 work=$6
-here=$(cd "$(dirname "$0")" && pwd)
-command -v xdotool >/dev/null || { echo "skipped: xdotool is not installed"; exit 77; }
-# The package, not a `convert` command: a machine may carry an unrelated stand-in.
-dpkg -s imagemagick >/dev/null 2>&1 || { echo "skipped: imagemagick is not installed"; exit 77; }
-# shellcheck disable=SC1091
-. "$state/env" || { echo "FAIL: no Wine session in $state"; exit 1; }
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { echo "ok: $*"; }
+# shellcheck source=wine_test_lib.sh
+. "$(dirname "$0")/wine_test_lib.sh"
 
 probe() {  # probe main|settings|mode: sets the reported values as shell variables
   found=0 settings=0 visible=0 mode_width=0 mode_height=0
-  bash "$here/wine_run.sh" "$state" "$probe_exe" "$1" | tr -d '\r' | grep -E '^[a-z_]+=' >"$work/probe.txt"
-  # shellcheck disable=SC1091
-  . "$work/probe.txt"
+  run_probe "$1"
 }
 load() {  # load FILE: saver_host's report so far, as shell variables
   tr -d '\r' <"$1" | grep -E '^[a-z_]+=[0-9]*$' >"$work/report.txt"
@@ -41,26 +28,12 @@ load() {  # load FILE: saver_host's report so far, as shell variables
   . "$work/report.txt"
 }
 elapsed() { awk -v s="$1" -v n="$(date +%s.%N)" 'BEGIN { printf "%.2f", n - s }'; }
-below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 rows_error() {  # the screen's top-left 640 x 480 against picture 1, row by row (the drift pans sideways)
   /usr/bin/import -window root "$work/screen.png"
   /usr/bin/convert "$work/screen.png" -crop 640x480+0+0 +repage "$work/frame.png"
   /usr/bin/convert "$work/frame.png" -scale '1x480!' "$work/frame_rows.png"
   /usr/bin/compare -metric RMSE "$work/frame_rows.png" "$work/picture1_rows.png" null: 2>&1 |
     sed 's/.*(\(.*\)).*/\1/'
-}
-# ended PID SECONDS: whether the process ends within the time; its status in $status.
-ended() {
-  local pid=$1 tenths=$(($2 * 10))
-  for _ in $(seq "$tenths"); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
 }
 
 /usr/bin/convert "$resources/picture1.jpg" -scale '1x480!' "$work/picture1_rows.png"
