@@ -261,6 +261,13 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         PostQuitMessage(static_cast<int>(message.wParam));
         state.ended = true;
         break;
+      case WM_CANCELMODE:
+        // The program is being closed: the dialog is cancelled as its close
+        // box would, and ends even if its procedure would rather stay.
+        press(dialog, IDCANCEL);
+        if (!state.ended) state.result = IDCANCEL;
+        state.ended = true;
+        break;
       case WM_MOUSEMOVE:
       case WM_LBUTTONUP:
       case WM_RBUTTONDOWN:
@@ -278,7 +285,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
   portable::destroyWindow(dialog);
   dialog.dialog = nullptr;
   if (ownerRecord != nullptr && ownerRecord->alive) {
-    --ownerRecord->modalDepth;
+    portable::leaveModalLoop(*ownerRecord);
     if (ownerWasActive) portable::setActive(*ownerRecord, true);
     portable::presentWindow(*ownerRecord);
   }
@@ -321,6 +328,6 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   if (ownerRecord != nullptr) ++ownerRecord->modalDepth;
   const int32_t answer =
       backend::showMessageBox(text != nullptr ? text : "", caption != nullptr ? caption : "Error", type);
-  if (ownerRecord != nullptr && ownerRecord->alive) --ownerRecord->modalDepth;
+  if (ownerRecord != nullptr && ownerRecord->alive) portable::leaveModalLoop(*ownerRecord);
   return answer;
 }

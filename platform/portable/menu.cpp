@@ -225,6 +225,9 @@ void runMenuLoop(HWND__& window, bool byKeyboard, char mnemonic, POINT screenPoi
         PostQuitMessage(static_cast<int>(message.wParam));
         running = false;
         break;
+      case WM_CANCELMODE:
+        running = false;
+        break;
       default:
         DispatchMessageA(&message);
         break;
@@ -233,7 +236,7 @@ void runMenuLoop(HWND__& window, bool byKeyboard, char mnemonic, POINT screenPoi
     if (window.alive) presentWindow(window);
   }
   openMenu = {};
-  --window.modalDepth;
+  leaveModalLoop(window);
   if (!window.alive) return;
   presentWindow(window);
   if (chosen >= 0) postMessage(&window, WM_COMMAND, MAKEWPARAM(items.items[chosen].id, 0), 0);

@@ -19,6 +19,8 @@ bool keyDown[256] = {};
 // Alt went down and no other key followed: its release opens the menu.
 bool altAlone = false;
 POINT lastPointer = {0, 0};
+// A close arrived while a modal loop ran; it is posted once the last one has ended.
+bool closeAfterModalLoops = false;
 
 bool inFilter(const MSG& message, HWND window, UINT low, UINT high) {
   if (window != nullptr && message.hwnd != window) return false;
@@ -126,8 +128,16 @@ void handle(const backend::Event& event) {
       }
       break;
     case EventKind::CloseRequested:
-      // While a modal loop runs its owner is disabled, so the close box does nothing.
-      if (window != nullptr && window->modalDepth == 0) post(window, WM_SYSCOMMAND, SC_CLOSE, 0, lastPointer);
+      if (window == nullptr) break;
+      // A close (the window manager's, or SIGTERM and SIGINT through SDL) must
+      // not wait for a user to leave an open menu or dialog: it may be a
+      // logout with nobody there. The modal loops end first, the close follows.
+      if (window->modalDepth == 0) {
+        post(window, WM_SYSCOMMAND, SC_CLOSE, 0, lastPointer);
+      } else {
+        closeAfterModalLoops = true;
+        post(window, WM_CANCELMODE, 0, 0, lastPointer);
+      }
       break;
   }
 }
@@ -176,6 +186,17 @@ bool waitForMessage(MSG& message) {
   return true;
 }
 
+void leaveModalLoop(HWND__& window) {
+  --window.modalDepth;
+  if (!closeAfterModalLoops || !window.alive) return;
+  if (window.modalDepth > 0) {
+    post(&window, WM_CANCELMODE, 0, 0, lastPointer);
+    return;
+  }
+  closeAfterModalLoops = false;
+  post(&window, WM_SYSCOMMAND, SC_CLOSE, 0, lastPointer);
+}
+
 void resetMessages() {
   queue.clear();
   quitPosted = false;
@@ -183,6 +204,7 @@ void resetMessages() {
   std::fill(std::begin(keyDown), std::end(keyDown), false);
   altAlone = false;
   lastPointer = {0, 0};
+  closeAfterModalLoops = false;
 }
 
 }  // namespace portable

@@ -127,6 +127,10 @@ void postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Takes the next message the way GetMessageA does (waiting); false when no
 // message can ever arrive (the stall has been reported).
 bool waitForMessage(MSG& message);
+// Ends a modal loop that raised the window's modalDepth. A close requested
+// meanwhile reaches the loops as WM_CANCELMODE, each of which must then end;
+// after the last one the window receives it as SC_CLOSE.
+void leaveModalLoop(HWND__& window);
 
 // Menu strip: painting, hit-testing and the modal menu loop opened by keyboard or mouse.
 void paintMenuStrip(const HWND__& window, Canvas& canvas);

@@ -2,7 +2,7 @@
 # window manager if asked), the player on it, its window, screenshots, and
 # everything stopped again on exit. Source it, then call start_desktop.
 # Exits 77 (skipped) when a tool is missing.
-for tool in Xvfb xdotool; do
+for tool in Xvfb xdotool xwininfo; do
   command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 dpkg -s imagemagick > /dev/null 2>&1 || { echo "skipped: ImageMagick is not installed"; exit 77; }
@@ -21,7 +21,7 @@ stop() {
   local pid=${!1}
   if [ -n "$pid" ]; then
     kill "$pid" 2> /dev/null
-    # The player leaves a termination request for later while a menu or dialog is open.
+    # A player that ignores the request is ended all the same.
     for _ in $(seq 30); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
     kill -9 "$pid" 2> /dev/null
     wait "$pid" 2> /dev/null
@@ -83,9 +83,11 @@ start_player() {
   sleep 1.5
 }
 
-# window_position: "X Y" of the window's content on the screen.
+# window_position: "X Y" of the window's content on the screen. Not from
+# xdotool getwindowgeometry: in a window manager's frame it adds the content's
+# offset inside the frame twice (openbox: 32,89 for content drawn at 31,69).
 window_position() {
-  xdotool getwindowgeometry "$window" | awk '/Position/ { split($2, p, ","); print p[1], p[2] }'
+  xwininfo -id "$window" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }'
 }
 
 # screenshot FILE: the whole screen.

@@ -277,6 +277,36 @@ TEST_P(ExitTest, EndsWithExitCodeZero) {
 }
 INSTANTIATE_TEST_SUITE_P(EscAltXCloseBoxAndMenu, ExitTest, ::testing::Values(0, 1, 2, 3));
 
+// A close request (SIGTERM or the window manager's) while a menu or the About
+// dialog waits for the user ends the program without that user.
+class CloseDuringModalLoopTest : public PlayerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CloseDuringModalLoopTest, EndsTheLoopAndThenTheProgram) {
+  ASSERT_TRUE(start());
+  runUntil(50);
+  switch (GetParam()) {
+    case 0:
+      pressWithAlt('F');
+      break;
+    case 1:
+      headless::click(headless::windowX() + 10, headless::windowY() + GetSystemMetrics(SM_CYMENU) / 2);
+      break;
+    default:
+      pressWithAlt('F');
+      headless::tapKey('A');
+      break;
+  }
+  // Nothing comes after it: a loop still waiting for the user is reported as a stall.
+  headless::requestClose();
+  runUntil(1000);
+  EXPECT_FALSE(running);
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_FALSE(headless::windowOpen());
+  EXPECT_FALSE(displayDevice);
+  EXPECT_TRUE(headless::openedAddresses().empty());
+}
+INSTANTIATE_TEST_SUITE_P(MenuByKeyMenuByClickAndAbout, CloseDuringModalLoopTest, ::testing::Values(0, 1, 2));
+
 TEST_F(PlayerTest, EachClickOpensTheWebPageOnce) {
   ASSERT_TRUE(start());
   runUntil(20);
