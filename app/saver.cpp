@@ -1,6 +1,5 @@
 #include "app/saver.h"
 
-#include <cstdio>
 #include <string>
 
 #include "app/app_flags.h"
@@ -13,25 +12,19 @@
 #include "app/startup.h"
 #include "display/display_setup.h"
 #include "display/labels.h"
-#include "pictures/embedded_pictures.h"
-#include "pictures/user_picture.h"
 
 namespace lumiscene {
 
 namespace {
 
-constexpr const char* displayFailure =
-    "DirectDraw init failed.\nPlease Install DirectX version 7.0 or later.\nThe program will now exit.\n";
-
 bool prepareProgram(HINSTANCE instance) {
   runningAsSaver = true;
   appInstance = instance;
-  if (!loadPictures()) return false;
   useStoredPictureChoice();
   // Nobody may have to answer a box before a saver ends, so a refused picture
   // is only noted; the settings dialog is where the user sees the refusal.
-  for (const std::string& message : loadChosenPictures())
-    std::fprintf(stderr, "lumiscene.scr: %s; the built-in picture is shown instead\n", message.c_str());
+  refusedPicturesInBox = false;
+  if (!loadProgramPictures("lumiscene.scr")) return false;
   calibrateClock();
   buildCaptions();
   return true;
@@ -59,9 +52,7 @@ bool startFullScreenSaver(HINSTANCE instance, HWND& window, SaverWatch& watch) {
     windowed = true;
     scaledToWindow = true;
     if (FAILED(InitDirectDraw(window, windowed))) {
-      showErrorMessage(window, displayFailure);
-      // Leave no display mode behind.
-      releaseDisplay();
+      giveUpDisplay(window);
       return false;
     }
   }

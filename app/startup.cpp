@@ -39,8 +39,7 @@ void resetProgram() {
   picture2.reset();
 }
 
-bool startUp(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators) {
-  appInstance = instance;
+bool loadProgramPictures(const char* program) {
   if (!loadPictures()) return false;
   // A picture of the user's that cannot be used is reported and the built-in
   // one stays: the animation goes on either way.
@@ -49,10 +48,23 @@ bool startUp(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelera
       const std::string text = message + ".\nThe built-in picture is shown instead.";
       showErrorMessage(nullptr, text.c_str());
     } else {
-      std::fprintf(stderr, "lumiscene: %s; the built-in picture is shown instead\n", message.c_str());
+      std::fprintf(stderr, "%s: %s; the built-in picture is shown instead\n", program, message.c_str());
     }
   }
-  return startWindowAndDisplay(instance, showCommand, window, accelerators);
+  return true;
+}
+
+void giveUpDisplay(HWND window) {
+  showErrorMessage(
+      window,
+      "DirectDraw init failed.\nPlease Install DirectX version 7.0 or later.\nThe program will now exit.\n");
+  // Leave no display mode behind.
+  releaseDisplay();
+}
+
+bool startUp(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators) {
+  appInstance = instance;
+  return loadProgramPictures("lumiscene") && startWindowAndDisplay(instance, showCommand, window, accelerators);
 }
 
 bool startWindowAndDisplay(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators) {
@@ -63,11 +75,7 @@ bool startWindowAndDisplay(HINSTANCE instance, int showCommand, HWND& window, HA
   if (SUCCEEDED(InitDirectDraw(window, windowed))) return true;
   windowed = !windowed;
   if (SUCCEEDED(InitDirectDraw(window, windowed))) return true;
-  showErrorMessage(
-      window,
-      "DirectDraw init failed.\nPlease Install DirectX version 7.0 or later.\nThe program will now exit.\n");
-  // Leave no display mode behind.
-  releaseDisplay();
+  giveUpDisplay(window);
   return false;
 }
 

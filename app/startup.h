@@ -23,6 +23,13 @@ bool startUp(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelera
 // pictures dropped, flags and clock cleared), so that one process can run the
 // program again, as tools and tests do after headless::reset().
 void resetProgram();
+// The built-in pictures, then the user's chosen ones over them; a refused one
+// is told of (on stderr after "program: ", or in a box when refusedPicturesInBox)
+// and its built-in picture stays. False only when the built-in ones fail.
+bool loadProgramPictures(const char* program);
+// The last word when no display can be set up at all: the error box, and the
+// display released so that no changed mode stays behind.
+void giveUpDisplay(HWND window);
 // The part of the start-up after the pictures are loaded.
 bool startWindowAndDisplay(HINSTANCE instance, int showCommand, HWND& window, HACCEL& accelerators);
 
