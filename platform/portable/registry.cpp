@@ -41,18 +41,23 @@ std::string folded(LPCSTR text) {
   return result;
 }
 
+// The open handle a key names, or null (also for the predefined root, which is no handle).
+HKEY__* openHandleOf(HKEY key) {
+  for (const auto& handle : registry.handles)
+    if (handle.get() == key && handle->open) return handle.get();
+  return nullptr;
+}
+
 // The full path a key handle names; false for a handle that is not open.
 bool pathOf(HKEY key, std::string& path) {
   if (key == HKEY_CURRENT_USER) {
     path = "hkey_current_user";
     return true;
   }
-  for (const auto& handle : registry.handles)
-    if (handle.get() == key && handle->open) {
-      path = handle->path;
-      return true;
-    }
-  return false;
+  const HKEY__* handle = openHandleOf(key);
+  if (handle == nullptr) return false;
+  path = handle->path;
+  return true;
 }
 
 bool childPath(HKEY key, LPCSTR subKey, std::string& path) {
@@ -110,12 +115,10 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY resul
 
 LSTATUS WINAPI RegCloseKey(HKEY key) {
   if (key == HKEY_CURRENT_USER) return ERROR_SUCCESS;
-  for (auto& handle : registry.handles)
-    if (handle.get() == key && handle->open) {
-      handle->open = false;
-      return ERROR_SUCCESS;
-    }
-  return ERROR_INVALID_HANDLE;
+  HKEY__* handle = openHandleOf(key);
+  if (handle == nullptr) return ERROR_INVALID_HANDLE;
+  handle->open = false;
+  return ERROR_SUCCESS;
 }
 
 LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
