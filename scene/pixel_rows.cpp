@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "cpu/forward_copy.h"
+
 namespace lumiscene::pixel_rows {
 
 namespace portable {
@@ -202,17 +204,9 @@ void blendHalfRows(uint32_t* destination, int64_t destinationStride, const uint3
 }
 
 void copyRow(uint32_t* destination, const uint32_t* source, int32_t count) {
-  int32_t j = 0;
-  for (; j + 16 <= count; j += 16) {
-    const __m128i a = load(source + j), b = load(source + j + 4), c = load(source + j + 8),
-                  d = load(source + j + 12);
-    store(destination + j, a);
-    store(destination + j + 4, b);
-    store(destination + j + 8, c);
-    store(destination + j + 12, d);
-  }
-  for (; j + 4 <= count; j += 4) store(destination + j, load(source + j));
-  for (; j < count; ++j) destination[j] = source[j];
+  if (count <= 0) return;
+  cpu::copyForward(reinterpret_cast<uint8_t*>(destination), reinterpret_cast<const uint8_t*>(source),
+                   static_cast<size_t>(count) * sizeof(uint32_t));
 }
 
 void reverseRow(uint32_t* destination, const uint32_t* source, int32_t count) {

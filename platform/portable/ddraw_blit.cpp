@@ -8,40 +8,10 @@
 #include <cstring>
 #include <vector>
 
+#include "cpu/forward_copy.h"
 #include "platform/portable/ddraw_internal.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace portable {
-
-namespace {
-
-// One row between blocks that do not overlap. A plain forward loop: the C
-// library's copy of a few kilobytes runs at half speed or worse when the
-// target lies at the source's place within a 4 KiB page, or just after it,
-// and two surfaces of one size (a back buffer and its primary) lie exactly so.
-void copyRow(uint8_t* target, const uint8_t* source, size_t bytes) {
-  size_t done = 0;
-#if defined(__SSE2__)
-  const auto load = [&](size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + at)); };
-  const auto store = [&](size_t at, __m128i v) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + at), v);
-  };
-  for (; done + 64 <= bytes; done += 64) {
-    const __m128i a = load(done), b = load(done + 16), c = load(done + 32), d = load(done + 48);
-    store(done, a);
-    store(done + 16, b);
-    store(done + 32, c);
-    store(done + 48, d);
-  }
-  for (; done + 16 <= bytes; done += 16) store(done, load(done));
-#endif
-  std::memcpy(target + done, source + done, bytes - done);
-}
-
-}  // namespace
 
 void fillBlock(PixelBlock& target, const RECT& area, uint32_t value) {
   const int32_t bytes = target.layout.bytesPerPixel();
@@ -103,9 +73,11 @@ void copyBlock(PixelBlock& target, const RECT& targetArea, const RECT& clip, con
     const uint8_t* sourceRow = from.pixels + static_cast<ptrdiff_t>(sourceY) * from.pitch;
     uint8_t* targetRow = target.pixels + static_cast<ptrdiff_t>(y) * target.pitch;
     if (sameLayout && oneToOne && !key.active) {
-      copyRow(targetRow + static_cast<ptrdiff_t>(left) * targetBytes,
-              sourceRow + static_cast<ptrdiff_t>(originX + left - targetArea.left) * sourceBytes,
-              static_cast<size_t>(right - left) * targetBytes);
+      // A back buffer and its primary lie alike within their pages: no C library copy.
+      lumiscene::cpu::copyForward(
+          targetRow + static_cast<ptrdiff_t>(left) * targetBytes,
+          sourceRow + static_cast<ptrdiff_t>(originX + left - targetArea.left) * sourceBytes,
+          static_cast<size_t>(right - left) * targetBytes);
       continue;
     }
     if (sameLayout && oneToOne && targetBytes == 4) {
