@@ -55,6 +55,9 @@ void restoreWindow();
 // A backend that keeps what it was shown may swap the pixels for a buffer of
 // its own: the caller then finds that buffer there, of any size and content.
 void presentWindow(std::vector<uint32_t>& pixels, int32_t width, int32_t height, int32_t clientTop);
+// The pixels of the last presentWindow (wherever they now are), unchanged
+// until the next; null before the first.
+const std::vector<uint32_t>* windowPixelsShown();
 // Full-screen shows one frame of the display mode's size over the whole desktop,
 // scaled up and letterboxed; leaving it brings the window back.
 void setFullScreen(bool on, int32_t width, int32_t height);

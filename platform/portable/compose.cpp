@@ -12,28 +12,26 @@ namespace portable {
 namespace {
 
 // The area a surface showed, decoded into client rows of the given width.
-void decodeShown(const ClientSource& source, uint32_t* clientRows, int32_t width) {
+// Returns the bits the decoding dropped (RowDecoder::decode).
+uint32_t decodeShown(const ClientSource& source, uint32_t* clientRows, int32_t width) {
   const RowDecoder decoder(source.layout);
   const int32_t columns = source.area.right - source.area.left;
+  uint32_t dropped = 0;
   for (int32_t y = source.area.top; y < source.area.bottom; ++y)
-    decoder.decode(source.pixels + static_cast<ptrdiff_t>(y - source.area.top) * source.pitch,
-                   clientRows + static_cast<ptrdiff_t>(y) * width + source.area.left, columns);
+    dropped |= decoder.decode(source.pixels + static_cast<ptrdiff_t>(y - source.area.top) * source.pitch,
+                              clientRows + static_cast<ptrdiff_t>(y) * width + source.area.left, columns);
+  return dropped;
 }
 
-}  // namespace
-
-void settleClientPixels(HWND__& window) {
-  if (window.shownFrom.surface == nullptr) return;
-  decodeShown(window.shownFrom, window.client.data(), window.clientWidth);
-  window.shownFrom = ClientSource{};
-}
-
-void presentWindow(HWND__& window) {
+// Puts the window together with its client pixels from `shown` and hands it to
+// the backend; true when the backend now shows all of `shown`'s pixels over
+// the whole client area, unchanged.
+bool compose(HWND__& window, const ClientSource& shown) {
   if (window.dialog != nullptr) {
     if (HWND__* owner = findWindow(window.owner); owner != nullptr) presentWindow(*owner);
-    return;
+    return false;
   }
-  if (!window.alive || !window.onScreen || !window.visible) return;
+  if (!window.alive || !window.onScreen || !window.visible) return false;
   fitClientPixels(window);
   const int32_t strip = menuHeight(window);
   // Kept from present to present: the strip and the client area cover every
@@ -45,14 +43,31 @@ void presentWindow(HWND__& window) {
   // A surface that showed the whole client area is its only source: one
   // conversion from its memory into what the backend shows.
   uint32_t* clientRows = content.data() + static_cast<ptrdiff_t>(strip) * window.clientWidth;
-  const ClientSource& shown = window.shownFrom;
   const bool wholeShown = shown.surface != nullptr && shown.area.left == 0 && shown.area.top == 0 &&
                           shown.area.right == window.clientWidth && shown.area.bottom == window.clientHeight;
   if (!wholeShown) std::copy(window.client.begin(), window.client.end(), clientRows);
-  if (shown.surface != nullptr) decodeShown(shown, clientRows, window.clientWidth);
-  paintOpenMenu(window, canvas);
-  paintDialogs(window, canvas);
+  const uint32_t dropped = shown.surface != nullptr ? decodeShown(shown, clientRows, window.clientWidth) : 0;
+  const bool menuOver = paintOpenMenu(window, canvas);
+  const bool dialogOver = paintDialogs(window, canvas);
   backend::presentWindow(content, canvas.width, canvas.height, strip);
+  return wholeShown && dropped == 0 && !menuOver && !dialogOver;
 }
+
+}  // namespace
+
+void settleClientPixels(HWND__& window) {
+  if (window.shownFrom.surface == nullptr) return;
+  settleHeldPixels();
+  decodeShown(window.shownFrom, window.client.data(), window.clientWidth);
+  window.shownFrom = ClientSource{};
+}
+
+void presentWindow(HWND__& window) {
+  // The backend is about to be given other pixels.
+  settleHeldPixels();
+  compose(window, window.shownFrom);
+}
+
+bool presentWindowFrom(HWND__& window, const ClientSource& drawn) { return compose(window, drawn); }
 
 }  // namespace portable

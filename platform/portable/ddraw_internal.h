@@ -118,6 +118,8 @@ class Surface final : public IDirectDrawSurface7, public LosableSurface {
   void lose() override;
   // Makes this surface the front of a flipping chain with one back buffer.
   void attachBackBuffer(Surface* back);
+  // Brings the memory of a held area up to date (see Held).
+  void settleHeld();
 
  private:
   ~Surface();
@@ -133,8 +135,26 @@ class Surface final : public IDirectDrawSurface7, public LosableSurface {
   // the part of its client area (client coordinates) that the surface covers.
   HWND__* shownWindow(RECT& area) const;
   // Called before the memory changes: windows that will not show the new
-  // content over exactly what they showed from it take their pixels first.
-  void beforeWrite();
+  // content over exactly what they showed from it take their pixels first,
+  // and a held area is settled unless the write replaces it whole.
+  void beforeWrite(bool replacesHeld = false);
+  // A blit of another surface over exactly the client area of the window this
+  // primary shows in: decoded straight into what the backend shows, and held
+  // there. False when it is not such a blit (nothing done).
+  bool presentStraight(const RECT& target, const RECT& clip, Surface& from, const RECT& area,
+                       const KeyRange& key);
+
+  // A primary's area, in surface coordinates, whose pixels are only in what
+  // the backend shows of its window (client rows from contentTop, contentWidth
+  // wide): each windowed frame then costs one pass from the back buffer to
+  // the screen instead of two. The memory is written from there before
+  // anything reads or changes it.
+  struct Held {
+    bool active = false;
+    RECT area{};
+    int32_t contentWidth = 0;
+    int32_t contentTop = 0;
+  };
 
   ULONG references_ = 1;
   DirectDraw* owner_;
@@ -153,6 +173,7 @@ class Surface final : public IDirectDrawSurface7, public LosableSurface {
   Clipper* clipper_ = nullptr;
   Surface* back_ = nullptr;   // front of a flipping chain: its back buffer
   Surface* front_ = nullptr;  // back buffer: the front it is attached to
+  Held held_;
 };
 
 }  // namespace portable

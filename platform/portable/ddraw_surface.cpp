@@ -22,6 +22,7 @@
 //     was made; DDERR_NOEXCLUSIVEMODE while another program holds the display.
 //     A restored surface's content is gone (black).
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/portable/backend.h"
@@ -35,6 +36,8 @@ namespace portable {
 namespace {
 
 std::vector<Surface*>& liveSurfaces = lasting<std::vector<Surface*>>();
+// The surface with a held area, if any: there is one window content to hold it.
+Surface* heldSurface = nullptr;
 
 bool validRect(const RECT& rect, int32_t width, int32_t height) {
   return rect.left >= 0 && rect.top >= 0 && rect.left <= rect.right && rect.top <= rect.bottom &&
@@ -55,7 +58,15 @@ KeyRange rangeOf(const DDCOLORKEY& key, const PixelLayout& layout) {
           std::max(key.dwColorSpaceLowValue, key.dwColorSpaceHighValue) & mask};
 }
 
+bool sameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 }  // namespace
+
+void settleHeldPixels() {
+  if (heldSurface != nullptr) heldSurface->settleHeld();
+}
 
 Surface* Surface::from(IDirectDrawSurface7* surface) {
   for (Surface* live : liveSurfaces)
@@ -79,6 +90,7 @@ Surface::Surface(DirectDraw* owner, int32_t width, int32_t height, const PixelLa
 }
 
 Surface::~Surface() {
+  settleHeld();
   settleClientsOf(this);
   untrackSurface(this);
   liveSurfaces.erase(std::remove(liveSurfaces.begin(), liveSurfaces.end(), this), liveSurfaces.end());
@@ -118,6 +130,7 @@ ULONG Surface::Release() {
 }
 
 void Surface::lose() {
+  settleHeld();
   settleClientsOf(this);
   lost_ = true;
   std::fill(memory_.begin(), memory_.end(), 0);
@@ -177,7 +190,68 @@ HWND__* Surface::shownWindow(RECT& area) const {
   return window;
 }
 
-void Surface::beforeWrite() {
+void Surface::settleHeld() {
+  if (!held_.active) return;
+  held_.active = false;
+  if (heldSurface == this) heldSurface = nullptr;
+  const std::vector<uint32_t>* shown = backend::windowPixelsShown();
+  const int32_t columns = held_.area.right - held_.area.left;
+  const int32_t rows = held_.area.bottom - held_.area.top;
+  if (shown == nullptr || columns > held_.contentWidth ||
+      shown->size() < static_cast<size_t>(held_.contentTop + rows) * held_.contentWidth)
+    return;
+  for (int32_t k = 0; k < rows; ++k)
+    std::memcpy(memory_.data() + static_cast<ptrdiff_t>(held_.area.top + k) * pitch_ +
+                    static_cast<ptrdiff_t>(held_.area.left) * 4,
+                shown->data() + static_cast<ptrdiff_t>(held_.contentTop + k) * held_.contentWidth,
+                static_cast<size_t>(columns) * 4);
+}
+
+bool Surface::presentStraight(const RECT& target, const RECT& clip, Surface& from, const RECT& area,
+                              const KeyRange& key) {
+  const PixelLayout usual = standardLayout(32);
+  if (!(caps_ & DDSCAPS_PRIMARYSURFACE) || back_ != nullptr || &from == this || key.active ||
+      !(layout_ == usual) || !(from.layout_ == usual) || area.right - area.left != target.right - target.left ||
+      area.bottom - area.top != target.bottom - target.top)
+    return false;
+  RECT shownArea;
+  HWND__* window = shownWindow(shownArea);
+  if (window == nullptr || window->dialog != nullptr || !window->alive || !window->onScreen) return false;
+  fitClientPixels(*window);
+  const RECT client = clientRectOnScreen(*window);
+  // The blit writes exactly the whole client area, which lies on the surface whole.
+  if (!sameRect(shownArea, {0, 0, window->clientWidth, window->clientHeight}) || !sameRect(clip, target) ||
+      !sameRect(target, client))
+    return false;
+
+  beforeWrite(true);
+  // What the backend shows is about to change: another hold goes into its memory first.
+  if (heldSurface != nullptr && (heldSurface != this || !sameRect(held_.area, target))) settleHeldPixels();
+  held_.active = false;
+  heldSurface = nullptr;
+  if (window->shownFrom.surface != nullptr && window->shownFrom.surface != this) settleClientPixels(*window);
+  window->shownFrom = {this,
+                       memory_.data() + static_cast<ptrdiff_t>(target.top) * pitch_ +
+                           static_cast<ptrdiff_t>(target.left) * layout_.bytesPerPixel(),
+                       pitch_, layout_, shownArea};
+  const ClientSource drawn{&from,
+                           from.memory_.data() + static_cast<ptrdiff_t>(area.top) * from.pitch_ +
+                               static_cast<ptrdiff_t>(area.left) * from.layout_.bytesPerPixel(),
+                           from.pitch_, from.layout_, shownArea};
+  if (presentWindowFrom(*window, drawn)) {
+    held_ = {true, target, window->clientWidth, menuHeight(*window)};
+    heldSurface = this;
+  } else {
+    // Something lies over the client area as shown, or the source had bits the
+    // screen drops: the memory takes the pixels now.
+    PixelBlock pixels = block();
+    copyBlock(pixels, target, clip, from.block(), area, key);
+  }
+  return true;
+}
+
+void Surface::beforeWrite(bool replacesHeld) {
+  if (!replacesHeld) settleHeld();
   if (!(caps_ & DDSCAPS_PRIMARYSURFACE)) return;
   RECT area;
   const HWND__* window = shownWindow(area);
@@ -216,6 +290,7 @@ HRESULT Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 source, LPRECT source
     if (from != this && (from->locked_ || from->dc_ != nullptr)) return DDERR_SURFACEBUSY;
     const RECT area = sourceRect != nullptr ? *sourceRect : RECT{0, 0, from->width_, from->height_};
     if (!validRect(area, from->width_, from->height_)) return DDERR_INVALIDRECT;
+    from->settleHeld();
     KeyRange key;
     if (flags & DDBLT_KEYSRCOVERRIDE) {
       if (effects == nullptr || effects->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
@@ -224,6 +299,7 @@ HRESULT Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 source, LPRECT source
       if (!from->hasSourceKey_) return DDERR_NOCOLORKEY;
       key = rangeOf(from->sourceKey_, from->layout_);
     }
+    if (presentStraight(target, clip, *from, area, key)) return DD_OK;
     beforeWrite();
     copyBlock(pixels, target, clip, from->block(), area, key);
   }
@@ -253,6 +329,7 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 source, LPRECT s
     key = rangeOf(from->sourceKey_, from->layout_);
   }
   PixelBlock pixels = block();
+  from->settleHeld();
   beforeWrite();
   copyBlock(pixels, target, target, from->block(), area, key);
   showOnScreen();

@@ -175,9 +175,15 @@ void paintDialog(const HWND__& owner, const HWND__& dialog, portable::Canvas& ca
 
 namespace portable {
 
-void paintDialogs(const HWND__& window, Canvas& canvas) {
-  for (const HWND__* dialog : openDialogs)
-    if (dialog->alive && dialog->owner == &window) paintDialog(window, *dialog, canvas);
+bool paintDialogs(const HWND__& window, Canvas& canvas) {
+  bool painted = false;
+  for (const HWND__* dialog : openDialogs) {
+    if (dialog->alive && dialog->owner == &window) {
+      paintDialog(window, *dialog, canvas);
+      painted = true;
+    }
+  }
+  return painted;
 }
 
 }  // namespace portable

@@ -122,8 +122,8 @@ void paintMenuStrip(const HWND__& window, Canvas& canvas) {
   }
 }
 
-void paintOpenMenu(const HWND__& window, Canvas& canvas) {
-  if (openMenu.window != &window || window.menu == nullptr) return;
+bool paintOpenMenu(const HWND__& window, Canvas& canvas) {
+  if (openMenu.window != &window || window.menu == nullptr) return false;
   const HMENU__& menu = *window.menu;
   const Box box = dropDownBox(menu, openMenu.popup);
   canvas.fill(box.x, box.y, box.width, box.height, kFaceColour);
@@ -148,6 +148,7 @@ void paintOpenMenu(const HWND__& window, Canvas& canvas) {
       canvas.text(box.x + box.width - kItemIndent - textWidth(shortcut), textY, shortcut, colour);
     y += kItemHeight;
   }
+  return true;
 }
 
 void runMenuLoop(HWND__& window, bool byKeyboard, char mnemonic, POINT screenPoint) {

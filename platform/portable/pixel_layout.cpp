@@ -94,14 +94,16 @@ RowDecoder::RowDecoder(const PixelLayout& layout)
   }
 }
 
-void RowDecoder::decode(const uint8_t* source, uint32_t* target, int32_t count) const {
+uint32_t RowDecoder::decode(const uint8_t* source, uint32_t* target, int32_t count) const {
   if (straight_) {
+    uint32_t above = 0;
     for (int32_t i = 0; i < count; ++i) {
       uint32_t value;
       std::memcpy(&value, source + static_cast<ptrdiff_t>(i) * 4, 4);
       target[i] = value & 0xFFFFFF;
+      above |= value;
     }
-    return;
+    return above & 0xFF000000u;
   }
   for (int32_t i = 0; i < count; ++i) {
     const uint32_t value = readPixel(source + static_cast<ptrdiff_t>(i) * bytes_, bytes_);
@@ -110,6 +112,7 @@ void RowDecoder::decode(const uint8_t* source, uint32_t* target, int32_t count) 
         static_cast<uint32_t>(channels_[1].widen[(value >> channels_[1].low) & channels_[1].mask]) << 8 |
         channels_[2].widen[(value >> channels_[2].low) & channels_[2].mask];
   }
+  return 0;
 }
 
 }  // namespace portable

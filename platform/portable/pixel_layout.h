@@ -56,7 +56,10 @@ inline void writePixel(uint8_t* at, int32_t bytes, uint32_t value) {
 class RowDecoder {
  public:
   explicit RowDecoder(const PixelLayout& layout);
-  void decode(const uint8_t* source, uint32_t* target, int32_t count) const;
+  // Returns the bits the usual layout's pixels carried above their colour
+  // (OR-ed): zero when the decoded row says all the source did. Always zero
+  // for other layouts.
+  uint32_t decode(const uint8_t* source, uint32_t* target, int32_t count) const;
 
  private:
   struct Channel {

@@ -120,6 +120,16 @@ void settleClientPixels(HWND__& window);
 void settleClientsOf(const void* surface, const HWND__* except = nullptr);
 // Puts together menu strip, client pixels and any open menu or dialog and hands the result to the backend.
 void presentWindow(HWND__& window);
+// The same, with the client pixels decoded straight from `drawn` (a blit's
+// source) instead of from where the window shows them. True when what the
+// backend now shows holds the whole client area exactly as `drawn` has it
+// (nothing painted over it, no bits lost), so the surface the blit went to
+// may leave its copy of those pixels for later (see settleHeldPixels).
+bool presentWindowFrom(HWND__& window, const ClientSource& drawn);
+// A primary surface whose shown area lives only in what the backend shows
+// brings its memory up to date: before that memory is read or changed, and
+// before the backend is given other pixels.
+void settleHeldPixels();
 
 // Messages.
 LRESULT sendMessage(HWND__& window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -134,10 +144,11 @@ void leaveModalLoop(HWND__& window);
 
 // Menu strip: painting, hit-testing and the modal menu loop opened by keyboard or mouse.
 void paintMenuStrip(const HWND__& window, Canvas& canvas);
-void paintOpenMenu(const HWND__& window, Canvas& canvas);
+// Both say whether they painted anything.
+bool paintOpenMenu(const HWND__& window, Canvas& canvas);
 void runMenuLoop(HWND__& window, bool byKeyboard, char mnemonic, POINT screenPoint);
 // The open About dialog's panel, if any, over its owner.
-void paintDialogs(const HWND__& window, Canvas& canvas);
+bool paintDialogs(const HWND__& window, Canvas& canvas);
 
 void resetMessages();
 void resetMenus();

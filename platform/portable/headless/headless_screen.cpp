@@ -162,6 +162,10 @@ void presentWindow(std::vector<uint32_t>& pixels, int32_t width, int32_t height,
   ++screen.presents;
 }
 
+const std::vector<uint32_t>* windowPixelsShown() {
+  return screen.presents > 0 ? &screen.content.pixels : nullptr;
+}
+
 void setFullScreen(bool on, int32_t, int32_t) {
   if (screen.fullScreen != on) screen.frame = headless::Snapshot{};
   screen.fullScreen = on;

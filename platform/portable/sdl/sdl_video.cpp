@@ -20,6 +20,8 @@ struct Video {
   bool fullScreenByHand = false;
   int32_t frameWidth = 640, frameHeight = 480;
   int windowedX = 0, windowedY = 0, windowedWidth = 0, windowedHeight = 0;
+  // The caller's buffer of the last window content; it keeps it as given until the next.
+  const std::vector<uint32_t>* windowPixels = nullptr;
 };
 
 Video video;
@@ -191,8 +193,11 @@ void restoreWindow() {
 }
 
 void presentWindow(std::vector<uint32_t>& pixels, int32_t width, int32_t height, int32_t) {
+  video.windowPixels = &pixels;
   if (!video.fullScreen) sdl::present(pixels.data(), width, height);
 }
+
+const std::vector<uint32_t>* windowPixelsShown() { return video.windowPixels; }
 
 void setFullScreen(bool on, int32_t width, int32_t height) {
   if (video.window == nullptr) return;
