@@ -1,7 +1,8 @@
 # Entry points for people and CI; CMake presets do the real work.
 #   make run     build and start the player (needs a display)
 #   make test    every suite, under the default and the asan preset
-#   make bench   the benchmark binary (Release), then the player and the saver on Xvfb
+#   make bench   the benchmark binary (Release, 5 repetitions, BENCH_ARGS passed on) and
+#                its ratio table (bench/ratios.py), then the player and the saver on Xvfb
 #                (bench/player_desktop.sh, bench/saver_desktop.sh)
 #   make windows lumiscene.exe, cross-built with MinGW-w64 (build/windows/bin)
 #   make fuzz    each libFuzzer target for FUZZ_SECONDS (default 600), then the soak
@@ -62,8 +63,14 @@ windows: setup
 	cmake --preset windows -DLUMISCENE_HOST_SCRAMBLE=$(HOST_SCRAMBLE)
 	cmake --build --preset windows -j $(JOBS)
 
+# Our targets are ratios of medians of the same run; the JSON keeps the run for later.
+BENCH_ARGS ?=
+BENCH_JSON := build/bench/lumiscene-bench.json
 bench: build
-	./build/bin/lumiscene-bench
+	mkdir -p $(dir $(BENCH_JSON))
+	./build/bin/lumiscene-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+		--benchmark_out=$(BENCH_JSON) --benchmark_out_format=json $(BENCH_ARGS)
+	python3 bench/ratios.py $(BENCH_JSON)
 	bench/player_desktop.sh build/bin
 	bench/saver_desktop.sh build/bin
 

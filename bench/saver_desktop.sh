@@ -11,59 +11,38 @@
 # BIN_DIR holds lumiscene, lumiscene-saver and lumiscene-first-picture (default
 # build/bin); SECONDS is the stretch CPU is measured over (default 10). The
 # machine's other work shows in the CPU figure: run it more than once.
+# XVFB_DISPLAY=N takes that display number instead of letting Xvfb pick a free one.
 set -u
 bin=${1:-build/bin}
 seconds=${2:-10}
-watcher="$bin/lumiscene-first-picture"
-host_script="$(dirname "$0")/../tests/app/saver_host_window.py"
-for tool in Xvfb "$bin/lumiscene" "$bin/lumiscene-saver" "$watcher"; do
-  command -v "$tool" > /dev/null || { echo "saver_desktop: $tool is missing"; exit 1; }
-done
-/usr/bin/python3 -c 'import Xlib' 2> /dev/null || { echo "saver_desktop: python3-xlib is missing"; exit 1; }
-ticks=$(getconf CLK_TCK)
-
-work=$(mktemp -d)
-xvfb=""
-program_pid=""
 host_pid=""
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2> /dev/null
-  [ -n "$host_pid" ] && kill "$host_pid" 2> /dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2> /dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+also_ended=(host_pid)
+source "$(dirname "$0")/desktop_lib.sh"
+host_script="$(dirname "$0")/../tests/app/saver_host_window.py"
+require Xvfb "$bin/lumiscene" "$bin/lumiscene-saver" "$watcher"
+/usr/bin/python3 -c 'import Xlib' 2> /dev/null || { echo "saver_desktop: python3-xlib is missing"; exit 1; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -br -nolisten tcp -noreset 3> "$work/display" > /dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display" | tr -d '[:space:]')"
+start_xvfb
 sleep 0.5
 
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-
-# measure LABEL PROGRAM [ARGS...]: the program's first picture in the
-# rectangle 400 x 300 at (200, 150), inside the player's window and every host.
+# measure LABEL PROGRAM [ARGS...]
 measure() {
   local label=$1
   shift
-  read -r _ first program_pid < <("$watcher" 200 150 400 300 10 "$@")
+  start_watched "$@"
   # The player full-screen: T, once its window is there.
   if [ "$label" = "player full-screen" ]; then
     xdotool key --window "$(xdotool search --name Lumiscene | head -n 1)" t
   fi
-  sleep 2
-  local before after start ended
-  before=$(cpu_ticks "$program_pid")
-  sleep "$seconds"
-  after=$(cpu_ticks "$program_pid")
+  measure_cpu
+  local start ended
   start=$(date +%s%N)
   kill -TERM "$program_pid"
   while kill -0 "$program_pid" 2> /dev/null && [ "$(cut -d' ' -f3 "/proc/$program_pid/stat")" != Z ]; do sleep 0.002; done
   ended=$((($(date +%s%N) - start) / 1000000))
   program_pid=""
-  awk -v l="$label" -v f="$first" -v b="$before" -v a="$after" -v t="$ticks" -v s="$seconds" -v e="$ended" \
-    'BEGIN { printf "%-22s first picture %s s   CPU %.1f %% of a core   SIGTERM to end %d ms\n", l, f, 100 * (a - b) / t / s, e }'
+  awk -v l="$label" -v f="$first" -v c="$cpu" -v e="$ended" \
+    'BEGIN { printf "%-22s first picture %s s   CPU %s %% of a core   SIGTERM to end %d ms\n", l, f, c, e }'
 }
 
 # with_host WIDTH HEIGHT: a host window at the screen's corner; sets $host.
