@@ -253,11 +253,16 @@ void convertPixels(const PixelFormat& format, int32_t depth, const uint32_t* sou
   const wide_rows::Converters* wide = wide_rows::convertersFor(cpu::activeForm());
   const wide_rows::Shifts shifts{format.red.shiftRight,   format.red.shiftLeft,  format.green.shiftRight,
                                  format.green.shiftLeft, format.blue.shiftRight, format.blue.shiftLeft};
-  if (depth == 32 && standard && columns == sourceWidth && pitch == columns * 4 && columns > 0 && rows > 0) {
-    // Rows that follow each other without a gap on both sides are one block:
-    // one copy of all of them runs at the memory's speed.
-    std::memcpy(destination, source, static_cast<size_t>(columns) * 4 * static_cast<size_t>(rows));
-    return;
+  if (columns == sourceWidth && pitch == columns * (depth / 8) && columns > 0 && rows > 0 &&
+      static_cast<int64_t>(columns) * rows <= INT32_MAX) {
+    // Rows that follow each other without a gap on both sides are one row, and
+    // in the usual layout one copy, which runs at the memory's speed.
+    if (depth == 32 && standard) {
+      std::memcpy(destination, source, static_cast<size_t>(columns) * 4 * static_cast<size_t>(rows));
+      return;
+    }
+    columns *= rows;
+    rows = 1;
   }
   for (int32_t y = 0; y < rows; ++y, source += sourceWidth, destination += pitch) {
     if (depth == 32 && standard) {
