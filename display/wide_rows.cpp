@@ -45,19 +45,35 @@ namespace {
 
 inline __m256i load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 
-inline __m256i shift(__m256i v, int32_t right, int32_t left) {
-  return _mm256_sll_epi32(_mm256_srl_epi32(v, _mm_cvtsi32_si128(right)), _mm_cvtsi32_si128(left));
-}
+// pack() of whole registers. Made once per row, so that its counts and masks
+// stay in registers across the row's stores.
+class Pack {
+ public:
+  explicit Pack(const Shifts& s) : Pack(ChannelMoves(s)) {}
 
-inline __m256i pack(const Shifts& s, __m256i p) {
-  const __m256i byte = _mm256_set1_epi32(0xFF);
-  const __m256i r = _mm256_and_si256(_mm256_srli_epi32(p, 16), byte);
-  const __m256i g = _mm256_and_si256(_mm256_srli_epi32(p, 8), byte);
-  const __m256i b = _mm256_and_si256(p, byte);
-  return _mm256_or_si256(
-      _mm256_or_si256(shift(r, s.redRight, s.redLeft), shift(g, s.greenRight, s.greenLeft)),
-      shift(b, s.blueRight, s.blueLeft));
-}
+  __m256i operator()(__m256i p) const {
+    return _mm256_or_si256(_mm256_or_si256(move(p, red_), move(p, green_)), move(p, blue_));
+  }
+
+ private:
+  struct Move {
+    __m128i right, left;
+    __m256i mask;
+  };
+
+  explicit Pack(const ChannelMoves& m) : red_(moveOf(m.red)), green_(moveOf(m.green)), blue_(moveOf(m.blue)) {}
+
+  static Move moveOf(const ChannelMove& m) {
+    return {_mm_cvtsi32_si128(m.right), _mm_cvtsi32_si128(m.left),
+            _mm256_set1_epi32(static_cast<int32_t>(m.mask))};
+  }
+
+  static __m256i move(__m256i p, const Move& m) {
+    return _mm256_and_si256(_mm256_sll_epi32(_mm256_srl_epi32(p, m.right), m.left), m.mask);
+  }
+
+  Move red_, green_, blue_;
+};
 
 // The low 16 bits of eight words, in order.
 inline void store16(uint8_t* out, __m256i v) {
@@ -97,13 +113,15 @@ int32_t rgb24(const Shifts&, const uint32_t* source, uint8_t* out, int32_t count
 
 int32_t packed16(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
   int32_t x = 0;
-  for (; x + 8 <= count; x += 8) store16(out + 2 * x, pack(s, load(source + x)));
+  const Pack pack(s);
+  for (; x + 8 <= count; x += 8) store16(out + 2 * x, pack(load(source + x)));
   return x;
 }
 
 int32_t packed24(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
   int32_t x = 0;
-  for (; x + 8 <= count; x += 8) store24(out + 3 * x, pack(s, load(source + x)));
+  const Pack pack(s);
+  for (; x + 8 <= count; x += 8) store24(out + 3 * x, pack(load(source + x)));
   return x;
 }
 
@@ -118,8 +136,9 @@ int32_t packed32(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t 
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x), _mm256_shuffle_epi8(load(source + x), order));
     return x;
   }
+  const Pack pack(s);
   for (; x + 8 <= count; x += 8) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x), pack(s, load(source + x)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x), pack(load(source + x)));
   }
   return x;
 }
@@ -142,19 +161,35 @@ namespace {
 
 inline __m512i load(const uint32_t* p) { return _mm512_loadu_si512(p); }
 
-inline __m512i shift(__m512i v, int32_t right, int32_t left) {
-  return _mm512_sll_epi32(_mm512_srl_epi32(v, _mm_cvtsi32_si128(right)), _mm_cvtsi32_si128(left));
-}
+// pack() of whole registers. Made once per row, so that its counts and masks
+// stay in registers across the row's stores.
+class Pack {
+ public:
+  explicit Pack(const Shifts& s) : Pack(ChannelMoves(s)) {}
 
-inline __m512i pack(const Shifts& s, __m512i p) {
-  const __m512i byte = _mm512_set1_epi32(0xFF);
-  const __m512i r = _mm512_and_si512(_mm512_srli_epi32(p, 16), byte);
-  const __m512i g = _mm512_and_si512(_mm512_srli_epi32(p, 8), byte);
-  const __m512i b = _mm512_and_si512(p, byte);
-  return _mm512_or_si512(
-      _mm512_or_si512(shift(r, s.redRight, s.redLeft), shift(g, s.greenRight, s.greenLeft)),
-      shift(b, s.blueRight, s.blueLeft));
-}
+  __m512i operator()(__m512i p) const {
+    return _mm512_or_si512(_mm512_or_si512(move(p, red_), move(p, green_)), move(p, blue_));
+  }
+
+ private:
+  struct Move {
+    __m128i right, left;
+    __m512i mask;
+  };
+
+  explicit Pack(const ChannelMoves& m) : red_(moveOf(m.red)), green_(moveOf(m.green)), blue_(moveOf(m.blue)) {}
+
+  static Move moveOf(const ChannelMove& m) {
+    return {_mm_cvtsi32_si128(m.right), _mm_cvtsi32_si128(m.left),
+            _mm512_set1_epi32(static_cast<int32_t>(m.mask))};
+  }
+
+  static __m512i move(__m512i p, const Move& m) {
+    return _mm512_and_si512(_mm512_sll_epi32(_mm512_srl_epi32(p, m.right), m.left), m.mask);
+  }
+
+  Move red_, green_, blue_;
+};
 
 inline void store16(uint8_t* out, __m512i v) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_cvtepi32_epi16(v));
@@ -191,13 +226,15 @@ int32_t rgb24(const Shifts&, const uint32_t* source, uint8_t* out, int32_t count
 
 int32_t packed16(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
   int32_t x = 0;
-  for (; x + 16 <= count; x += 16) store16(out + 2 * x, pack(s, load(source + x)));
+  const Pack pack(s);
+  for (; x + 16 <= count; x += 16) store16(out + 2 * x, pack(load(source + x)));
   return x;
 }
 
 int32_t packed24(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t count) {
   int32_t x = 0;
-  for (; x + 16 <= count; x += 16) store24(out + 3 * x, pack(s, load(source + x)));
+  const Pack pack(s);
+  for (; x + 16 <= count; x += 16) store24(out + 3 * x, pack(load(source + x)));
   return x;
 }
 
@@ -212,7 +249,8 @@ int32_t packed32(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t 
     for (; x + 16 <= count; x += 16) _mm512_storeu_si512(out + 4 * x, _mm512_shuffle_epi8(load(source + x), order));
     return x;
   }
-  for (; x + 16 <= count; x += 16) _mm512_storeu_si512(out + 4 * x, pack(s, load(source + x)));
+  const Pack pack(s);
+  for (; x + 16 <= count; x += 16) _mm512_storeu_si512(out + 4 * x, pack(load(source + x)));
   return x;
 }
 

@@ -18,6 +18,34 @@ struct Shifts {
   int32_t redRight, redLeft, greenRight, greenLeft, blueRight, blueLeft;
 };
 
+// pack() of a 0x00RRGGBB pixel, one channel at a time: the pixel shifted
+// right by `right` or left by `left` (one of them is 0), then masked. The same
+// bits as taking the channel's byte and shifting it right and then left, with
+// one shift and a mask fewer.
+struct ChannelMove {
+  int32_t right = 0;
+  int32_t left = 0;
+  uint32_t mask = 0;
+};
+
+// `offset` is where the channel's byte lies in 0x00RRGGBB (16, 8 or 0).
+inline ChannelMove channelMove(int32_t offset, int32_t shiftRight, int32_t shiftLeft) {
+  ChannelMove move;
+  const int32_t down = offset + shiftRight - shiftLeft;
+  move.right = down > 0 ? down : 0;
+  move.left = down < 0 ? -down : 0;
+  move.mask = shiftLeft < 32 ? (0xFFu >> shiftRight) << shiftLeft : 0;
+  return move;
+}
+
+struct ChannelMoves {
+  ChannelMove red, green, blue;
+  explicit ChannelMoves(const Shifts& s)
+      : red(channelMove(16, s.redRight, s.redLeft)),
+        green(channelMove(8, s.greenRight, s.greenLeft)),
+        blue(channelMove(0, s.blueRight, s.blueLeft)) {}
+};
+
 using Row = int32_t (*)(const Shifts& shifts, const uint32_t* source, uint8_t* destination, int32_t count);
 
 struct Converters {
