@@ -102,29 +102,38 @@ void convertTablesFrom(const PixelFormat& format, const uint32_t* source, int32_
 }
 
 #if defined(__SSE2__)
-// The tables hold pack(r, g, b) of every channel value, and pack is shifts and
-// ORs; computing it four pixels at a time gives the same words without the
-// random reads into the 256 KB table.
+// The tables hold pack(r, g, b) of every channel value, and pack is a shift
+// and a mask per channel; computing it four pixels at a time gives the same
+// words without the random reads into the 256 KB table.
 class PackedShifts {
-public:
+ public:
   explicit PackedShifts(const PixelFormat& format)
-      : redRight(_mm_cvtsi32_si128(format.red.shiftRight)), redLeft(_mm_cvtsi32_si128(format.red.shiftLeft)),
-        greenRight(_mm_cvtsi32_si128(format.green.shiftRight)),
-        greenLeft(_mm_cvtsi32_si128(format.green.shiftLeft)),
-        blueRight(_mm_cvtsi32_si128(format.blue.shiftRight)), blueLeft(_mm_cvtsi32_si128(format.blue.shiftLeft)) {}
+      : PackedShifts(wide_rows::ChannelMoves(
+            wide_rows::Shifts{format.red.shiftRight, format.red.shiftLeft, format.green.shiftRight,
+                              format.green.shiftLeft, format.blue.shiftRight, format.blue.shiftLeft})) {}
 
   __m128i pack(__m128i p) const {
-    const __m128i byteMask = _mm_set1_epi32(0xFF);
-    const __m128i r = _mm_and_si128(_mm_srli_epi32(p, 16), byteMask);
-    const __m128i g = _mm_and_si128(_mm_srli_epi32(p, 8), byteMask);
-    const __m128i b = _mm_and_si128(p, byteMask);
-    return _mm_or_si128(_mm_or_si128(_mm_sll_epi32(_mm_srl_epi32(r, redRight), redLeft),
-                                     _mm_sll_epi32(_mm_srl_epi32(g, greenRight), greenLeft)),
-                        _mm_sll_epi32(_mm_srl_epi32(b, blueRight), blueLeft));
+    return _mm_or_si128(_mm_or_si128(move(p, red), move(p, green)), move(p, blue));
   }
 
-private:
-  __m128i redRight, redLeft, greenRight, greenLeft, blueRight, blueLeft;
+ private:
+  struct Move {
+    __m128i right, left, mask;
+  };
+
+  explicit PackedShifts(const wide_rows::ChannelMoves& m)
+      : red(moveOf(m.red)), green(moveOf(m.green)), blue(moveOf(m.blue)) {}
+
+  static Move moveOf(const wide_rows::ChannelMove& m) {
+    return {_mm_cvtsi32_si128(m.right), _mm_cvtsi32_si128(m.left),
+            _mm_set1_epi32(static_cast<int32_t>(m.mask))};
+  }
+
+  static __m128i move(__m128i p, const Move& m) {
+    return _mm_and_si128(_mm_sll_epi32(_mm_srl_epi32(p, m.right), m.left), m.mask);
+  }
+
+  Move red, green, blue;
 };
 #endif
 
@@ -154,7 +163,8 @@ void convertRowTables16(const PixelFormat& format, const uint32_t* source, uint1
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packs_epi32(halves[0], halves[1]));
   }
 #endif
-  convertTablesFrom(format, source, x, count, [out](int32_t i, uint32_t v) { out[i] = static_cast<uint16_t>(v); });
+  convertTablesFrom(format, source, x, count,
+                    [out](int32_t i, uint32_t v) { out[i] = static_cast<uint16_t>(v); });
 }
 
 void convertRowTables24(const PixelFormat& format, const uint32_t* source, uint8_t* out, int32_t count) {
@@ -251,7 +261,7 @@ void convertPixels(const PixelFormat& format, int32_t depth, const uint32_t* sou
   // The layout and the instruction-set form are decided once per frame, not per pixel.
   const bool standard = format.isStandard();
   const wide_rows::Converters* wide = wide_rows::convertersFor(cpu::activeForm());
-  const wide_rows::Shifts shifts{format.red.shiftRight,   format.red.shiftLeft,  format.green.shiftRight,
+  const wide_rows::Shifts shifts{format.red.shiftRight,  format.red.shiftLeft,   format.green.shiftRight,
                                  format.green.shiftLeft, format.blue.shiftRight, format.blue.shiftLeft};
   if (columns == sourceWidth && pitch == columns * (depth / 8) && columns > 0 && rows > 0 &&
       static_cast<int64_t>(columns) * rows <= INT32_MAX) {
@@ -300,7 +310,8 @@ namespace {
 
 bool samePixelFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) {
   return a.dwRGBBitCount == b.dwRGBBitCount && a.dwRBitMask == b.dwRBitMask && a.dwGBitMask == b.dwGBitMask &&
-         a.dwBBitMask == b.dwBBitMask && (a.dwFlags & DDPF_PALETTEINDEXED8) == (b.dwFlags & DDPF_PALETTEINDEXED8);
+         a.dwBBitMask == b.dwBBitMask &&
+         (a.dwFlags & DDPF_PALETTEINDEXED8) == (b.dwFlags & DDPF_PALETTEINDEXED8);
 }
 
 // Locks the surface and converts the frame into it. With a model, a surface of
@@ -312,17 +323,17 @@ HRESULT convertInto(IDirectDrawSurface7* surface, const Image* image, const DDSU
   DDSURFACEDESC2 locked = emptySurfaceDesc();
   result = surface->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_NOSYSLOCK, nullptr);
   if (result != S_OK) return result;
-  if (model != nullptr &&
-      (locked.dwWidth != model->dwWidth || locked.dwHeight != model->dwHeight ||
-       !samePixelFormat(locked.ddpfPixelFormat, model->ddpfPixelFormat))) {
+  if (model != nullptr && (locked.dwWidth != model->dwWidth || locked.dwHeight != model->dwHeight ||
+                           !samePixelFormat(locked.ddpfPixelFormat, model->ddpfPixelFormat))) {
     surface->Unlock(nullptr);
     return S_FALSE;
   }
   if (image != nullptr && image->pixels != nullptr && locked.lpSurface != nullptr) {
     const int32_t columns = std::min(image->width, maxColumns);
     const int32_t rows = std::min(image->height, maxRows);
-    convertPixels(pixelFormat, depth, image->pixels.get(), image->width, static_cast<uint8_t*>(locked.lpSurface),
-                  static_cast<int32_t>(locked.lPitch), columns, rows);
+    convertPixels(pixelFormat, depth, image->pixels.get(), image->width,
+                  static_cast<uint8_t*>(locked.lpSurface), static_cast<int32_t>(locked.lPitch), columns,
+                  rows);
   }
   surface->Unlock(nullptr);
   return S_OK;

@@ -61,7 +61,8 @@ class Pack {
     __m256i mask;
   };
 
-  explicit Pack(const ChannelMoves& m) : red_(moveOf(m.red)), green_(moveOf(m.green)), blue_(moveOf(m.blue)) {}
+  explicit Pack(const ChannelMoves& m)
+      : red_(moveOf(m.red)), green_(moveOf(m.green)), blue_(moveOf(m.blue)) {}
 
   static Move moveOf(const ChannelMove& m) {
     return {_mm_cvtsi32_si128(m.right), _mm_cvtsi32_si128(m.left),
@@ -133,7 +134,8 @@ int32_t packed32(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t 
         _mm256_set1_epi32(static_cast<int32_t>(control)),
         _mm256_setr_epi32(0, laneStep, 2 * laneStep, 3 * laneStep, 0, laneStep, 2 * laneStep, 3 * laneStep));
     for (; x + 8 <= count; x += 8)
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x), _mm256_shuffle_epi8(load(source + x), order));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x),
+                          _mm256_shuffle_epi8(load(source + x), order));
     return x;
   }
   const Pack pack(s);
@@ -177,7 +179,8 @@ class Pack {
     __m512i mask;
   };
 
-  explicit Pack(const ChannelMoves& m) : red_(moveOf(m.red)), green_(moveOf(m.green)), blue_(moveOf(m.blue)) {}
+  explicit Pack(const ChannelMoves& m)
+      : red_(moveOf(m.red)), green_(moveOf(m.green)), blue_(moveOf(m.blue)) {}
 
   static Move moveOf(const ChannelMove& m) {
     return {_mm_cvtsi32_si128(m.right), _mm_cvtsi32_si128(m.left),
@@ -246,7 +249,8 @@ int32_t packed32(const Shifts& s, const uint32_t* source, uint8_t* out, int32_t 
         _mm512_set1_epi32(static_cast<int32_t>(control)),
         _mm512_setr_epi32(0, laneStep, 2 * laneStep, 3 * laneStep, 0, laneStep, 2 * laneStep, 3 * laneStep, 0,
                           laneStep, 2 * laneStep, 3 * laneStep, 0, laneStep, 2 * laneStep, 3 * laneStep));
-    for (; x + 16 <= count; x += 16) _mm512_storeu_si512(out + 4 * x, _mm512_shuffle_epi8(load(source + x), order));
+    for (; x + 16 <= count; x += 16)
+      _mm512_storeu_si512(out + 4 * x, _mm512_shuffle_epi8(load(source + x), order));
     return x;
   }
   const Pack pack(s);

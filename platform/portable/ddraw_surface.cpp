@@ -186,7 +186,8 @@ HWND__* Surface::shownWindow(RECT& area) const {
   if (window == nullptr || !window->visible) return nullptr;
   const RECT client = clientRectOnScreen(*window);
   const RECT shown = intersect(client, {0, 0, width_, height_});
-  area = {shown.left - client.left, shown.top - client.top, shown.right - client.left, shown.bottom - client.top};
+  area = {shown.left - client.left, shown.top - client.top, shown.right - client.left,
+          shown.bottom - client.top};
   return window;
 }
 
@@ -211,7 +212,8 @@ bool Surface::presentStraight(const RECT& target, const RECT& clip, Surface& fro
                               const KeyRange& key) {
   const PixelLayout usual = standardLayout(32);
   if (!(caps_ & DDSCAPS_PRIMARYSURFACE) || back_ != nullptr || &from == this || key.active ||
-      !(layout_ == usual) || !(from.layout_ == usual) || area.right - area.left != target.right - target.left ||
+      !(layout_ == usual) || !(from.layout_ == usual) ||
+      area.right - area.left != target.right - target.left ||
       area.bottom - area.top != target.bottom - target.top)
     return false;
   RECT shownArea;

@@ -195,7 +195,8 @@ TEST_F(PresentTest, ThePrimaryReadsWhatWasPresentedStraight) {
   ASSERT_EQ(copy->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
   int wrong = 0;
   for (int y = 0; y < kClientHeight; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(desc.lpSurface) + y * desc.lPitch);
+    const auto* row =
+        reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(desc.lpSurface) + y * desc.lPitch);
     for (int x = 0; x < kClientWidth; ++x) wrong += row[x] != pattern(3, x, y);
   }
   copy->Unlock(nullptr);
