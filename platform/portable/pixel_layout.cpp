@@ -4,9 +4,55 @@
 #include <cstddef>
 #include <cstring>
 
+#include "cpu/instruction_set.h"
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define PORTABLE_WIDE_DECODE 1
+#include <immintrin.h>
+#endif
+
 namespace portable {
 
 namespace {
+
+// The usual layout's pixels with their top byte cleared; returns the top
+// bytes OR-ed. Every windowed frame passes through here on its way to the
+// screen.
+uint32_t decodeStraight(const uint8_t* source, uint32_t* target, int32_t count) {
+  uint32_t above = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t value;
+    std::memcpy(&value, source + static_cast<ptrdiff_t>(i) * 4, 4);
+    target[i] = value & 0xFFFFFF;
+    above |= value;
+  }
+  return above & 0xFF000000u;
+}
+
+#if defined(PORTABLE_WIDE_DECODE)
+// The same in 32-byte registers, for the AVX2 and AVX-512 forms: a quarter
+// faster than the 16-byte loop the compiler makes of the plain one (the
+// 64-byte registers gain nothing more).
+#pragma GCC push_options
+#pragma GCC target("avx2")
+uint32_t decodeStraightWide(const uint8_t* source, uint32_t* target, int32_t count) {
+  const __m256i colour = _mm256_set1_epi32(0xFFFFFF);
+  __m256i above = _mm256_setzero_si256();
+  int32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i value =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + static_cast<ptrdiff_t>(i) * 4));
+    above = _mm256_or_si256(above, value);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + i), _mm256_and_si256(value, colour));
+  }
+  alignas(32) uint32_t lanes[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), above);
+  uint32_t all = 0;
+  for (const uint32_t lane : lanes) all |= lane;
+  return (all & 0xFF000000u) | decodeStraight(source + static_cast<ptrdiff_t>(i) * 4, target + i, count - i);
+}
+#pragma GCC pop_options
+#endif
 
 int32_t lowestBit(uint32_t mask) {
   for (int32_t bit = 0; bit < 32; ++bit)
@@ -96,14 +142,11 @@ RowDecoder::RowDecoder(const PixelLayout& layout)
 
 uint32_t RowDecoder::decode(const uint8_t* source, uint32_t* target, int32_t count) const {
   if (straight_) {
-    uint32_t above = 0;
-    for (int32_t i = 0; i < count; ++i) {
-      uint32_t value;
-      std::memcpy(&value, source + static_cast<ptrdiff_t>(i) * 4, 4);
-      target[i] = value & 0xFFFFFF;
-      above |= value;
-    }
-    return above & 0xFF000000u;
+#if defined(PORTABLE_WIDE_DECODE)
+    if (lumiscene::cpu::activeForm() != lumiscene::cpu::Form::Sse2)
+      return decodeStraightWide(source, target, count);
+#endif
+    return decodeStraight(source, target, count);
   }
   for (int32_t i = 0; i < count; ++i) {
     const uint32_t value = readPixel(source + static_cast<ptrdiff_t>(i) * bytes_, bytes_);

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
+#include "cpu/instruction_set.h"
+#include "platform/portable/pixel_layout.h"
 #include "tests/platform/test_support.h"
 
 using namespace platform_test;
@@ -260,6 +263,44 @@ TEST_F(PresentTest, ALostPrimaryIsBlackAfterItsRestoreNotTheFrameItHeld) {
   showAgain();
   EXPECT_EQ(clientPicture().at(100, 100), pattern(9, 100, 100)) << "the window keeps the last frame";
   EXPECT_EQ(primaryAt(at.x + 100, at.y + 100), 0u);
+}
+
+// Every frame shown in a window is decoded on its way: each instruction-set
+// form must give the bytes and the dropped bits of the SSE2 one, at any row
+// length (so the wide steps leave remainders) and with or without top bytes.
+TEST(RowDecoderTest, EveryFormDecodesTheUsualLayoutAlike) {
+  const portable::RowDecoder decoder(portable::standardLayout(32));
+  const lumiscene::cpu::Form active = lumiscene::cpu::activeForm();
+  uint32_t seed = 7;
+  const auto nextRandom = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  for (const int32_t count : {0, 1, 7, 8, 9, 15, 16, 17, 33, 640}) {
+    for (const uint32_t above : {0u, 0xFFFFFFFFu, 0x00FFFFFFu | (1u << 30)}) {
+      std::vector<uint32_t> row(static_cast<size_t>(count));
+      for (uint32_t& p : row) p = nextRandom() & (above | 0xFFFFFF);
+      // Only the last pixel carries top bits in the third case.
+      if (above == (0x00FFFFFFu | (1u << 30)) && count > 0) {
+        for (uint32_t& p : row) p &= 0xFFFFFF;
+        row.back() |= 1u << 30;
+      }
+      std::vector<uint32_t> reference(row.size() + 1, 0xABABABAB);
+      lumiscene::cpu::useForm(lumiscene::cpu::Form::Sse2);
+      const uint32_t referenceAbove =
+          decoder.decode(reinterpret_cast<const uint8_t*>(row.data()), reference.data(), count);
+      for (int32_t f = 1; f <= static_cast<int32_t>(lumiscene::cpu::supportedForm()); ++f) {
+        lumiscene::cpu::useForm(static_cast<lumiscene::cpu::Form>(f));
+        std::vector<uint32_t> out(row.size() + 1, 0xABABABAB);
+        const uint32_t outAbove =
+            decoder.decode(reinterpret_cast<const uint8_t*>(row.data()), out.data(), count);
+        EXPECT_EQ(out, reference) << lumiscene::cpu::formName(lumiscene::cpu::activeForm()) << " " << count;
+        EXPECT_EQ(outAbove, referenceAbove)
+            << lumiscene::cpu::formName(lumiscene::cpu::activeForm()) << " " << count;
+      }
+      for (int32_t i = 0; i < count; ++i) ASSERT_EQ(reference[i], row[i] & 0xFFFFFF);
+      EXPECT_EQ(reference[count], 0xABABABABu) << "nothing is written past the row";
+      EXPECT_EQ(referenceAbove != 0, count > 0 && above != 0) << count;
+    }
+  }
+  lumiscene::cpu::useForm(active);
 }
 
 }  // namespace
