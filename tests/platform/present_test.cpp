@@ -53,6 +53,16 @@ class PresentTest : public ::testing::Test {
     if (directDraw != nullptr) directDraw->Release();
   }
 
+  // Blits the whole back surface over the client area, as the program presents a frame.
+  HRESULT presentBack() {
+    RECT client;
+    GetClientRect(window, &client);
+    POINT corner = {0, 0};
+    ClientToScreen(window, &corner);
+    RECT target = {corner.x, corner.y, corner.x + client.right, corner.y + client.bottom};
+    return primary->Blt(&target, back, nullptr, DDBLT_WAIT, nullptr);
+  }
+
   // Fills the back surface with one colour and presents it into the client area.
   HRESULT present(uint32_t colour) {
     DDBLTFX effects = {};
@@ -60,12 +70,7 @@ class PresentTest : public ::testing::Test {
     effects.dwFillColor = colour;
     const HRESULT filled = back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &effects);
     if (FAILED(filled)) return filled;
-    RECT client;
-    GetClientRect(window, &client);
-    POINT corner = {0, 0};
-    ClientToScreen(window, &corner);
-    RECT target = {corner.x, corner.y, corner.x + client.right, corner.y + client.bottom};
-    return primary->Blt(&target, back, nullptr, DDBLT_WAIT, nullptr);
+    return presentBack();
   }
 
   // Fills the back surface with a pattern that differs from pixel to pixel
@@ -80,12 +85,7 @@ class PresentTest : public ::testing::Test {
       for (int x = 0; x < kClientWidth; ++x) row[x] = pattern(seed, x, y) | above;
     }
     back->Unlock(nullptr);
-    RECT client;
-    GetClientRect(window, &client);
-    POINT corner = {0, 0};
-    ClientToScreen(window, &corner);
-    RECT target = {corner.x, corner.y, corner.x + client.right, corner.y + client.bottom};
-    return primary->Blt(&target, back, nullptr, DDBLT_WAIT, nullptr);
+    return presentBack();
   }
 
   static uint32_t pattern(uint32_t seed, int x, int y) {
