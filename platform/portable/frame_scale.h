@@ -15,5 +15,9 @@ namespace portable {
 // A box that does not fit the target is replaced by the target's own fit.
 void scaleFrame(const uint32_t* frame, const Letterbox& box, uint32_t* target, int32_t targetWidth,
                 int32_t targetHeight, int32_t targetPitch);
+// The same with the filter's rows in their plain form, which the SSE2 rows
+// scaleFrame takes on x86-64 must match word for word.
+void scaleFramePlain(const uint32_t* frame, const Letterbox& box, uint32_t* target, int32_t targetWidth,
+                     int32_t targetHeight, int32_t targetPitch);
 
 }  // namespace portable

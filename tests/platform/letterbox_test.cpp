@@ -185,4 +185,29 @@ TEST(FrameScale, ABoxTheTargetCannotHoldIsRefittedNotOverrun) {
   for (size_t i = static_cast<size_t>(pitch) * 70; i < target.size(); ++i) ASSERT_EQ(target[i], kGuard);
 }
 
+// Full-screen on a desktop without a GPU draws every frame through the
+// filter's SSE2 rows: they must give the plain rows' words at every size, with
+// odd widths (remainders after four pixels), the last column's clamped
+// neighbour, and bits above the colour in the frame.
+TEST(FrameScale, TheFastRowsGiveThePlainRowsWords) {
+  struct Case {
+    int32_t frameWidth, frameHeight, targetWidth, targetHeight;
+  };
+  uint32_t seed = 11;
+  for (const Case c : {Case{640, 480, 1024, 768}, Case{640, 480, 1366, 768}, Case{640, 480, 800, 600},
+                       Case{640, 480, 1000, 500}, Case{640, 480, 333, 251}, Case{65, 47, 200, 150},
+                       Case{7, 5, 30, 17}, Case{1, 1, 9, 7}}) {
+    std::vector<uint32_t> frame(static_cast<size_t>(c.frameWidth) * c.frameHeight);
+    for (uint32_t& p : frame) p = seed = seed * 1664525u + 1013904223u;
+    const Letterbox box = fitFrame(c.targetWidth, c.targetHeight, c.frameWidth, c.frameHeight);
+    const int32_t pitch = c.targetWidth + 3;
+    std::vector<uint32_t> fast(static_cast<size_t>(pitch) * c.targetHeight, kGuard);
+    std::vector<uint32_t> plain = fast;
+    portable::scaleFrame(frame.data(), box, fast.data(), c.targetWidth, c.targetHeight, pitch);
+    portable::scaleFramePlain(frame.data(), box, plain.data(), c.targetWidth, c.targetHeight, pitch);
+    EXPECT_EQ(fast, plain) << c.frameWidth << "x" << c.frameHeight << " to " << c.targetWidth << "x"
+                           << c.targetHeight << " (factor " << box.factor << ")";
+  }
+}
+
 }  // namespace
