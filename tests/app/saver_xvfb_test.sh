@@ -75,6 +75,16 @@ close_host() {
   host_pid=""
 }
 
+# ends_cleanly WHAT: the saver ends within 2 s with status 0, else a check
+# fails naming WHAT; false when it did not end.
+ends_cleanly() {
+  if ! ends_within "$player_pid" 2; then
+    check "$1: it did not end within 2 s"
+    return 1
+  fi
+  [ "$ended_status" = 0 ] || check "$1: status $ended_status"
+}
+
 # fills_host FILE WIDTH HEIGHT: the frame fills a WIDTH x HEIGHT host (4:3, no bars).
 fills_host() {
   local region="${2}x${3}+0+0"
@@ -118,12 +128,7 @@ screenshot "$work/large.png"
 fills_host "$work/large.png" 1024 768
 
 kill -TERM "$player_pid"
-if ends_within "$player_pid" 2; then
-  echo "SIGTERM ended it in $ended_ms ms"
-  [ "$ended_status" = 0 ] || check "SIGTERM: status $ended_status"
-else
-  check "SIGTERM did not end it within 2 s"
-fi
+ends_cleanly SIGTERM && echo "SIGTERM ended it in $ended_ms ms"
 stop player_pid
 close_host
 
@@ -168,11 +173,7 @@ player_pid=$!
 wait_for_picture "$work/root.png" 1280x960+0+32 || fail "no picture on the root within 15 s"
 shows_picture "$work/root.png" 1280x960+0+32 || check "root: the screen does not show the picture"
 kill -INT "$player_pid"
-if ends_within "$player_pid" 2; then
-  [ "$ended_status" = 0 ] || check "SIGINT: status $ended_status"
-else
-  check "SIGINT did not end it within 2 s"
-fi
+ends_cleanly SIGINT
 stop player_pid
 
 "$saver" --window-id 0x1ffffff0 > "$work/none.out" 2> "$work/none.err"
@@ -194,11 +195,8 @@ sleep 0.5
 screenshot "$work/preview.png"
 fills_host "$work/preview.png" 320 240
 host_says destroy
-if ends_within "$player_pid" 2; then
-  [ "$ended_status" = 0 ] || check "a destroyed host: status $ended_status"
-  [ -s "$work/player.log" ] && check "a destroyed host: it said $(cat "$work/player.log")"
-else
-  check "a destroyed host did not end it within 2 s"
+if ends_cleanly "a destroyed host" && [ -s "$work/player.log" ]; then
+  check "a destroyed host: it said $(cat "$work/player.log")"
 fi
 stop player_pid
 close_host
@@ -213,11 +211,7 @@ kill -STOP "$player_pid"
 host_says destroy
 kill -TERM "$player_pid"
 kill -CONT "$player_pid"
-if ends_within "$player_pid" 2; then
-  [ "$ended_status" = 0 ] || check "destroyed host, then SIGTERM: status $ended_status"
-else
-  check "destroyed host, then SIGTERM: it did not end within 2 s"
-fi
+ends_cleanly "destroyed host, then SIGTERM"
 stop player_pid
 close_host
 
