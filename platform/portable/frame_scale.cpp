@@ -65,10 +65,10 @@ void stretchRowPlain(const uint32_t* source, int32_t sourceWidth, const Taps& ac
   }
 }
 
-// Output pixels from `from` on: two stretched rows blended down.
+// Two stretched rows blended down.
 void blendRowsPlain(const uint32_t* upper, const uint32_t* lower, uint32_t weight, uint32_t* out,
-                    int32_t width, int32_t from = 0) {
-  for (int32_t column = from; column < width; ++column)
+                    int32_t width) {
+  for (int32_t column = 0; column < width; ++column)
     out[column] = blend(upper[column], lower[column], weight);
 }
 
@@ -127,7 +127,7 @@ void blendRowsSse2(const uint32_t* upper, const uint32_t* lower, uint32_t weight
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + column),
                      _mm_and_si128(_mm_packus_epi16(low, high), colourBytes));
   }
-  blendRowsPlain(upper, lower, weight, out, width, column);
+  blendRowsPlain(upper + column, lower + column, weight, out + column, width - column);
 }
 #endif
 
@@ -139,8 +139,7 @@ struct FilterRows {
 
 const FilterRows plainRows{[](const uint32_t* source, int32_t sourceWidth, const Taps& across,
                               uint32_t* out) { stretchRowPlain(source, sourceWidth, across, out); },
-                           [](const uint32_t* upper, const uint32_t* lower, uint32_t weight, uint32_t* out,
-                              int32_t width) { blendRowsPlain(upper, lower, weight, out, width); }};
+                           blendRowsPlain};
 #if defined(__SSE2__)
 const FilterRows fastRows{stretchRowSse2, blendRowsSse2};
 #else
