@@ -227,10 +227,14 @@ bool Surface::presentStraight(const RECT& target, const RECT& clip, Surface& fro
     return false;
 
   beforeWrite(true);
-  // What the backend shows is about to change: another hold goes into its memory first.
-  if (heldSurface != nullptr && (heldSurface != this || !sameRect(held_.area, target))) settleHeldPixels();
-  held_.active = false;
-  heldSurface = nullptr;
+  // What the backend shows is about to change: a hold this blit replaces whole
+  // is dropped, any other goes into its surface's memory first.
+  if (heldSurface == this && sameRect(held_.area, target)) {
+    held_.active = false;
+    heldSurface = nullptr;
+  } else {
+    settleHeldPixels();
+  }
   if (window->shownFrom.surface != nullptr && window->shownFrom.surface != this) settleClientPixels(*window);
   window->shownFrom = {this,
                        memory_.data() + static_cast<ptrdiff_t>(target.top) * pitch_ +
