@@ -101,6 +101,12 @@ void convertTablesFrom(const PixelFormat& format, const uint32_t* source, int32_
   }
 }
 
+// pack()'s shifts, as the wide converters and the SSE2 packing take them.
+wide_rows::Shifts shiftsOf(const PixelFormat& format) {
+  return {format.red.shiftRight,  format.red.shiftLeft,   format.green.shiftRight,
+          format.green.shiftLeft, format.blue.shiftRight, format.blue.shiftLeft};
+}
+
 #if defined(__SSE2__)
 // The tables hold pack(r, g, b) of every channel value, and pack is a shift
 // and a mask per channel; computing it four pixels at a time gives the same
@@ -108,9 +114,7 @@ void convertTablesFrom(const PixelFormat& format, const uint32_t* source, int32_
 class PackedShifts {
  public:
   explicit PackedShifts(const PixelFormat& format)
-      : PackedShifts(wide_rows::ChannelMoves(
-            wide_rows::Shifts{format.red.shiftRight, format.red.shiftLeft, format.green.shiftRight,
-                              format.green.shiftLeft, format.blue.shiftRight, format.blue.shiftLeft})) {}
+      : PackedShifts(wide_rows::ChannelMoves(shiftsOf(format))) {}
 
   __m128i pack(__m128i p) const {
     return _mm_or_si128(_mm_or_si128(move(p, red), move(p, green)), move(p, blue));
@@ -261,8 +265,7 @@ void convertPixels(const PixelFormat& format, int32_t depth, const uint32_t* sou
   // The layout and the instruction-set form are decided once per frame, not per pixel.
   const bool standard = format.isStandard();
   const wide_rows::Converters* wide = wide_rows::convertersFor(cpu::activeForm());
-  const wide_rows::Shifts shifts{format.red.shiftRight,  format.red.shiftLeft,   format.green.shiftRight,
-                                 format.green.shiftLeft, format.blue.shiftRight, format.blue.shiftLeft};
+  const wide_rows::Shifts shifts = shiftsOf(format);
   if (columns == sourceWidth && pitch == columns * (depth / 8) && columns > 0 && rows > 0 &&
       static_cast<int64_t>(columns) * rows <= INT32_MAX) {
     // Rows that follow each other without a gap on both sides are one row, and
